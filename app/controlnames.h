@@ -1,0 +1,34 @@
+#pragma once
+
+// Object names of the windows and of the controls the login roles switch
+// off. Windows set these names; the roles table refers to them.
+namespace tabel::names {
+
+inline constexpr const char *journalWindow = "TForm1";
+inline constexpr const char *journalAdd = "addButton";
+inline constexpr const char *journalEdit = "editButton";
+inline constexpr const char *journalDelete = "deleteButton";
+inline constexpr const char *journalShift1 = "shift1Button";
+inline constexpr const char *journalShift2 = "shift2Button";
+inline constexpr const char *journalShift3 = "shift3Button";
+inline constexpr const char *journalShift4 = "shift4Button";
+inline constexpr const char *journalDayOff = "dayOffBox";
+inline constexpr const char *journalRefresh = "refreshButton";
+inline constexpr const char *journalGrid = "DBGrid1";
+inline constexpr const char *journalDate = "DateT";
+inline constexpr const char *journalAux = "auxButton";
+inline constexpr const char *journalExit = "exitButton";
+inline constexpr const char *menuReference = "menuReference";
+inline constexpr const char *menuTimesheet = "menuTimesheet";
+inline constexpr const char *menuReports = "menuReports";
+
+inline constexpr const char *loginWindow = "TForm23";
+
+inline constexpr const char *reportsWindow = "TForm18";
+inline constexpr const char *reportsDetailWorkers = "detailWorkersButton";
+inline constexpr const char *reportsProducts = "productsButton";
+inline constexpr const char *reportsWorkers = "workersButton";
+inline constexpr const char *reportsExcel = "excelButton";
+inline constexpr const char *reportsKind = "kindGroup";
+
+} // namespace tabel::names

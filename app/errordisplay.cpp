@@ -1,0 +1,60 @@
+#include "app/errordisplay.h"
+
+#include "data/notifier.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QMessageBox>
+
+namespace tabel {
+
+static QWidget *dialogParent()
+{
+    QWidget *w = QApplication::activeModalWidget();
+    return w ? w : QApplication::activeWindow();
+}
+
+void showError(const QString &text)
+{
+    QMessageBox box(QMessageBox::Critical, QStringLiteral("Ошибка"), text, QMessageBox::Ok,
+                    dialogParent());
+    box.setObjectName(QStringLiteral("errorDisplay"));
+    box.exec();
+}
+
+void showRefusal(const QString &caption, const QString &text)
+{
+    QMessageBox box(QMessageBox::Critical, caption, text, QMessageBox::Ok, dialogParent());
+    box.exec();
+}
+
+bool askYesNo(const QString &caption, const QString &text)
+{
+    QMessageBox box(QMessageBox::Question, caption, text, QMessageBox::Yes | QMessageBox::No,
+                    dialogParent());
+    box.setDefaultButton(QMessageBox::Yes);
+    return box.exec() == QMessageBox::Yes;
+}
+
+BusyCursor::BusyCursor()
+{
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+}
+
+BusyCursor::~BusyCursor()
+{
+    QApplication::restoreOverrideCursor();
+}
+
+void disableControls(QWidget *window, const QVector<QString> &names)
+{
+    for (const QString &name : names) {
+        // Menus are switched off through their menu-bar action.
+        if (auto *a = window->findChild<QAction *>(name))
+            a->setEnabled(false);
+        else if (auto *w = window->findChild<QWidget *>(name))
+            w->setEnabled(false);
+    }
+}
+
+} // namespace tabel

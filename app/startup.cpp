@@ -1,0 +1,90 @@
+#include "app/startup.h"
+
+#include "app/application.h"
+#include "app/connection.h"
+#include "app/errordisplay.h"
+#include "app/loginwindow.h"
+#include "app/versiongate.h"
+#include "data/dberror.h"
+#include "data/datamodule.h"
+#include "journal/journalwindow.h"
+
+#include <QMessageBox>
+#include <QTimer>
+
+namespace tabel {
+
+Startup::Startup(BuildStamp stamp) : m_stamp(stamp)
+{
+}
+
+Startup::~Startup()
+{
+    m_login.reset();
+    m_journal.reset();
+    m_dm.reset();
+}
+
+static MessageBoxNotifier s_notifier;
+
+bool Startup::start(const QStringList &arguments)
+{
+    m_dm = std::make_unique<DataModule>();
+    m_dm->setNotifier(&s_notifier);
+    try {
+        m_dm->open(connectionStringFromArguments(arguments));
+    } catch (const DbError &) {
+        QMessageBox box(QMessageBox::Critical, QStringLiteral("Ошибка!"),
+                        QString::fromUtf8(noConnectionMessage), QMessageBox::Ok);
+        box.setObjectName(QStringLiteral("noConnection"));
+        box.exec();
+        return false;
+    }
+    m_journal = std::make_unique<JournalWindow>(*m_dm);
+    m_journal->setBuildStamp(m_stamp);
+    m_journal->setVersionCheck([this] { versionCheck(); });
+
+    m_login = std::make_unique<LoginWindow>(*m_journal, m_session);
+    m_login->setVersionCheck([this] { versionCheck(); });
+    m_login->show();
+    return true;
+}
+
+void Startup::versionCheck()
+{
+    // The gate's own message boxes re-activate the login window; one gate
+    // at a time.
+    if (m_inVersionCheck)
+        return;
+    m_inVersionCheck = true;
+    struct Reset
+    {
+        bool &flag;
+        ~Reset() { flag = false; }
+    } reset{m_inVersionCheck};
+    const VersionGateResult r = runVersionGate(*m_dm, m_stamp);
+    m_login->setWindowTitle(loginCaption(m_stamp));
+    if (!r.outdated)
+        return;
+    // The program ends even if nobody dismisses the message.
+    m_login->terminationTimer()->start();
+    QMessageBox box(QMessageBox::Critical, QStringLiteral("Ошибка"),
+                    QString::fromUtf8(outdatedMessage), QMessageBox::Ok,
+                    QApplication::activeModalWidget());
+    box.setObjectName(QStringLiteral("outdated"));
+    box.exec();
+    QCoreApplication::exit(0);
+}
+
+int runProgram(int argc, char **argv, BuildStamp stamp)
+{
+    Application app(argc, argv);
+    QStringList args = app.arguments();
+    args.removeFirst();
+    Startup startup(stamp);
+    if (!startup.start(args))
+        return 1;
+    return app.exec();
+}
+
+} // namespace tabel

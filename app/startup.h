@@ -1,0 +1,49 @@
+#pragma once
+
+#include "app/buildstamp.h"
+#include "app/roles.h"
+
+#include <QStringList>
+#include <memory>
+
+namespace tabel {
+
+class DataModule;
+class JournalWindow;
+class LoginWindow;
+
+inline constexpr const char *noConnectionMessage = "Подключение к БД отсутсвует!!!";
+
+// Brings the program up: data module and connection, the windows, the
+// version gate wiring. Owns everything for the whole run.
+class Startup
+{
+public:
+    explicit Startup(BuildStamp stamp);
+    ~Startup();
+
+    // Steps up to showing the login window. False when the database could
+    // not be reached; the message has then been shown and the caller ends.
+    bool start(const QStringList &arguments);
+
+    // The version gate as the login window and the journal's timer run it.
+    void versionCheck();
+
+    DataModule &data() { return *m_dm; }
+    JournalWindow &journal() { return *m_journal; }
+    LoginWindow &login() { return *m_login; }
+    Session &session() { return m_session; }
+
+private:
+    BuildStamp m_stamp;
+    Session m_session;
+    bool m_inVersionCheck = false;
+    std::unique_ptr<DataModule> m_dm;
+    std::unique_ptr<JournalWindow> m_journal;
+    std::unique_ptr<LoginWindow> m_login;
+};
+
+// The whole run, for main().
+int runProgram(int argc, char **argv, BuildStamp stamp);
+
+} // namespace tabel

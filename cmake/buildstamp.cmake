@@ -1,0 +1,6 @@
+string(TIMESTAMP day "%Y%m%d")
+string(TIMESTAMP hh "%H")
+string(TIMESTAMP mm "%M")
+string(TIMESTAMP ss "%S")
+math(EXPR secs "${hh} * 3600 + ${mm} * 60 + ${ss}")
+file(WRITE ${OUT} "#include \"app/buildstamp.h\"\nnamespace tabel {\nBuildStamp currentBuildStamp() { return BuildStamp{${day}, ${secs}}; }\n}\n")

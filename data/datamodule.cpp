@@ -1,0 +1,249 @@
+#include "data/datamodule.h"
+
+#include "data/dberror.h"
+#include "data/sharedqueries.h"
+#include "data/sqltext.h"
+
+#include <QSqlError>
+#include <QSqlField>
+#include <QSqlQuery>
+#include <QSqlRecord>
+
+namespace tabel {
+
+DataModule::DataModule(const QString &connectionName, QObject *parent)
+    : QObject(parent), m_connectionName(connectionName)
+{
+    setObjectName(QStringLiteral("TDataModule6"));
+    m_workers = std::make_unique<ResultSet>(*this, QStringLiteral("Workers"), shared::workersSql());
+    m_izdel = std::make_unique<ResultSet>(*this, QStringLiteral("Izdel"), shared::izdelSql());
+    m_oper = std::make_unique<ResultSet>(*this, QStringLiteral("Oper"), shared::operSql());
+    m_vidOper = std::make_unique<ResultSet>(*this, QStringLiteral("Vid_oper"), shared::vidOperSql());
+    for (int s = 1; s <= 4; ++s)
+        m_smena[s - 1] = std::make_unique<ResultSet>(*this, QStringLiteral("Smena%1").arg(s),
+                                                     shared::smenaSql(s));
+    for (int s = 1; s <= 3; ++s)
+        m_hTabel[s - 1] = std::make_unique<ResultSet>(*this, QStringLiteral("H_Tabel_%1").arg(s),
+                                                      shared::hTabelSql(s));
+}
+
+DataModule::~DataModule()
+{
+    close();
+    QSqlDatabase::removeDatabase(m_connectionName);
+}
+
+QSqlDatabase DataModule::db() const
+{
+    return QSqlDatabase::database(m_connectionName, false);
+}
+
+QSqlDatabase DataModule::database() const
+{
+    return db();
+}
+
+void DataModule::fail(const QString &text, const QString &sql) const
+{
+    if (m_txDepth > 0)
+        const_cast<DataModule *>(this)->m_txDoomed = true;
+    throw DbError(text, sql);
+}
+
+void DataModule::open(const QString &connectionString)
+{
+    close();
+    {
+        QSqlDatabase d = QSqlDatabase::contains(m_connectionName)
+            ? QSqlDatabase::database(m_connectionName, false)
+            : QSqlDatabase::addDatabase(QStringLiteral("QODBC"), m_connectionName);
+        if (!d.isValid())
+            fail(QStringLiteral("QODBC driver not available"), QString());
+        d.setDatabaseName(connectionString);
+        if (!d.open())
+            fail(d.lastError().text(), QString());
+    }
+    // Some statements write dates as bare 'DD.MM.YYYY' text; the server's
+    // own default may read them month first.
+    execute(QStringLiteral("DateStyle"), QStringLiteral("set DateStyle to 'ISO, DMY'"));
+}
+
+void DataModule::close()
+{
+    for (auto *set : {m_workers.get(), m_izdel.get(), m_oper.get(), m_vidOper.get()})
+        if (set)
+            set->close();
+    for (auto &s : m_smena)
+        if (s)
+            s->close();
+    for (auto &s : m_hTabel)
+        if (s)
+            s->close();
+    if (QSqlDatabase::contains(m_connectionName)) {
+        QSqlDatabase d = db();
+        if (d.isOpen())
+            d.close();
+    }
+    m_txDepth = 0;
+    m_txDoomed = false;
+}
+
+bool DataModule::isOpen() const
+{
+    return QSqlDatabase::contains(m_connectionName) && db().isOpen();
+}
+
+static QString errorText(const QSqlError &e)
+{
+    // The server's own message is what the user can act on; the driver's
+    // part only adds noise.
+    const QString text = e.databaseText().trimmed();
+    return text.isEmpty() ? e.text() : text;
+}
+
+static void bindAll(QSqlQuery &q, const Params &params)
+{
+    for (const auto &[name, value] : params)
+        q.bindValue(QLatin1Char(':') + name, value);
+}
+
+RowSet DataModule::select(const QString &name, const QString &sql, const Params &params)
+{
+    if (m_trace)
+        m_trace(name, sql);
+    QSqlQuery q(db());
+    q.setForwardOnly(true);
+    bool ok;
+    if (params.empty()) {
+        ok = q.exec(sql);
+    } else {
+        ok = q.prepare(sql);
+        if (ok) {
+            bindAll(q, params);
+            ok = q.exec();
+        }
+    }
+    if (!ok)
+        fail(errorText(q.lastError()), sql);
+    RowSet out;
+    const QSqlRecord rec = q.record();
+    for (int i = 0; i < rec.count(); ++i)
+        out.columns << rec.fieldName(i);
+    while (q.next()) {
+        QVector<QVariant> row(rec.count());
+        for (int i = 0; i < rec.count(); ++i)
+            row[i] = q.value(i);
+        out.rows.push_back(std::move(row));
+    }
+    if (q.lastError().isValid())
+        fail(errorText(q.lastError()), sql);
+    return out;
+}
+
+int DataModule::execute(const QString &name, const QString &sql, const Params &params)
+{
+    if (m_trace)
+        m_trace(name, sql);
+    QSqlQuery q(db());
+    bool ok;
+    if (params.empty()) {
+        ok = q.exec(sql);
+    } else {
+        ok = q.prepare(sql);
+        if (ok) {
+            bindAll(q, params);
+            ok = q.exec();
+        }
+    }
+    if (!ok)
+        fail(errorText(q.lastError()), sql);
+    return q.numRowsAffected();
+}
+
+int DataModule::operDel(int id)
+{
+    return execute(QStringLiteral("Oper_del"), shared::operDelSql(), {{QStringLiteral("id"), id}});
+}
+
+ResultSet &DataModule::smena(int shift)
+{
+    if (shift < 1 || shift > 4)
+        shift = 1;
+    return *m_smena[shift - 1];
+}
+
+ResultSet &DataModule::hTabel(int shift)
+{
+    return *m_hTabel[qBound(1, shift, 3) - 1];
+}
+
+ResultSet *DataModule::query(const QString &name)
+{
+    for (auto *set : {m_workers.get(), m_izdel.get(), m_oper.get(), m_vidOper.get()})
+        if (set->name() == name)
+            return set;
+    for (auto &s : m_smena)
+        if (s->name() == name)
+            return s.get();
+    for (auto &s : m_hTabel)
+        if (s->name() == name)
+            return s.get();
+    return nullptr;
+}
+
+bool DataModule::duplicateFound(const QString &countSql, const QString &message)
+{
+    const RowSet r = control(countSql);
+    const int cnt = r.value(0, QLatin1String(shared::countColumn)).toInt();
+    if (cnt <= 0)
+        return false;
+    m_notifier->error(QStringLiteral("Ошибка"), message);
+    return true;
+}
+
+QString DataModule::rewriteSeparator(const QString &number) const
+{
+    return sql::rewriteSeparator(number, m_separator);
+}
+
+void DataModule::beginTransaction()
+{
+    if (m_txDepth++ > 0)
+        return;
+    m_txDoomed = false;
+    if (!db().transaction())
+        fail(errorText(db().lastError()), QStringLiteral("begin"));
+}
+
+void DataModule::commitTransaction()
+{
+    if (m_txDepth <= 0)
+        return;
+    if (--m_txDepth > 0)
+        return;
+    if (m_txDoomed) {
+        db().rollback();
+        m_txDoomed = false;
+        throw DbError(QStringLiteral("Транзакция отменена: одна из её команд не выполнена."));
+    }
+    if (!db().commit()) {
+        const QString text = errorText(db().lastError());
+        db().rollback();
+        throw DbError(text, QStringLiteral("commit"));
+    }
+}
+
+void DataModule::rollbackTransaction()
+{
+    if (m_txDepth <= 0)
+        return;
+    if (--m_txDepth > 0) {
+        // An inner part gave up: the whole operation must not be kept.
+        m_txDoomed = true;
+        return;
+    }
+    m_txDoomed = false;
+    db().rollback();
+}
+
+} // namespace tabel

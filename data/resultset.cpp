@@ -1,0 +1,131 @@
+#include "data/resultset.h"
+
+#include "data/datamodule.h"
+
+namespace tabel {
+
+int RowSet::columnIndex(const QString &name) const
+{
+    for (int i = 0; i < columns.size(); ++i)
+        if (columns[i].compare(name, Qt::CaseInsensitive) == 0)
+            return i;
+    return -1;
+}
+
+QVariant RowSet::value(int row, const QString &column) const
+{
+    const int c = columnIndex(column);
+    if (row < 0 || row >= rows.size() || c < 0)
+        return {};
+    return rows[row][c];
+}
+
+ResultSet::ResultSet(DataModule &dm, const QString &name, const QString &sql, QObject *parent)
+    : QObject(parent), m_dm(dm), m_sql(sql)
+{
+    setObjectName(name);
+}
+
+void ResultSet::setParam(const QString &name, const QVariant &value)
+{
+    m_params[name] = value;
+}
+
+QVariant ResultSet::param(const QString &name) const
+{
+    auto it = m_params.find(name);
+    return it == m_params.end() ? QVariant() : it->second;
+}
+
+void ResultSet::open()
+{
+    if (m_open)
+        return;
+    m_all = m_dm.select(name(), m_sql, m_params);
+    m_open = true;
+    applyFilter();
+}
+
+void ResultSet::close()
+{
+    if (!m_open)
+        return;
+    m_open = false;
+    m_all = {};
+    m_data = {};
+    m_current = -1;
+    Q_EMIT reset();
+}
+
+void ResultSet::reopen()
+{
+    close();
+    open();
+}
+
+void ResultSet::setCurrentRow(int row)
+{
+    if (m_data.isEmpty())
+        row = -1;
+    else
+        row = qBound(0, row, m_data.size() - 1);
+    if (row == m_current)
+        return;
+    m_current = row;
+    Q_EMIT currentRowChanged(row);
+}
+
+QVariant ResultSet::value(const QString &column) const
+{
+    return m_data.value(m_current, column);
+}
+
+QVariant ResultSet::value(int row, const QString &column) const
+{
+    return m_data.value(row, column);
+}
+
+QVariant ResultSet::value(int row, int column) const
+{
+    if (row < 0 || row >= m_data.size() || column < 0 || column >= m_data.columns.size())
+        return {};
+    return m_data.rows[row][column];
+}
+
+void ResultSet::setFilter(std::function<bool(const ResultSet &, int)> filter)
+{
+    m_filter = std::move(filter);
+    applyFilter();
+}
+
+void ResultSet::clearFilter()
+{
+    if (!m_filter)
+        return;
+    m_filter = nullptr;
+    applyFilter();
+}
+
+void ResultSet::applyFilter()
+{
+    if (!m_open)
+        return;
+    if (!m_filter) {
+        m_data = m_all;
+    } else {
+        m_data.columns = m_all.columns;
+        m_data.rows.clear();
+        // The filter reads the unfiltered rows through a temporary view.
+        RowSet keep = m_data;
+        m_data = m_all;
+        for (int r = 0; r < m_all.size(); ++r)
+            if (m_filter(*this, r))
+                keep.rows.push_back(m_all.rows[r]);
+        m_data = keep;
+    }
+    m_current = m_data.isEmpty() ? -1 : 0;
+    Q_EMIT reset();
+    Q_EMIT currentRowChanged(m_current);
+}
+
+} // namespace tabel

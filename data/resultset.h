@@ -1,0 +1,87 @@
+#pragma once
+
+#include <QObject>
+#include <QStringList>
+#include <QVariant>
+#include <QVector>
+#include <functional>
+#include <map>
+
+namespace tabel {
+
+class DataModule;
+
+// Rows fetched by one statement, read by column name (case-insensitive,
+// because the server folds unquoted names to lower case).
+struct RowSet
+{
+    QStringList columns;
+    QVector<QVector<QVariant>> rows;
+
+    int columnIndex(const QString &name) const;
+    QVariant value(int row, const QString &column) const;
+    int size() const { return int(rows.size()); }
+    bool isEmpty() const { return rows.isEmpty(); }
+};
+
+using Params = std::map<QString, QVariant>;
+
+// A named read-only query with a current row. It keeps its text and its
+// parameter values between openings; the windows' grids show its rows.
+class ResultSet : public QObject
+{
+    Q_OBJECT
+public:
+    ResultSet(DataModule &dm, const QString &name, const QString &sql,
+              QObject *parent = nullptr);
+
+    QString name() const { return objectName(); }
+    QString sql() const { return m_sql; }
+    void setSql(const QString &sql) { m_sql = sql; }
+
+    void setParam(const QString &name, const QVariant &value);
+    QVariant param(const QString &name) const;
+    const Params &params() const { return m_params; }
+
+    // Opening an open query does nothing, as with any dataset.
+    void open();
+    void close();
+    void reopen();
+    bool isOpen() const { return m_open; }
+
+    int rowCount() const { return m_data.size(); }
+    bool isEmpty() const { return m_data.isEmpty(); }
+    const QStringList &columns() const { return m_data.columns; }
+    int columnIndex(const QString &name) const { return m_data.columnIndex(name); }
+
+    // -1 when there are no rows.
+    int currentRow() const { return m_current; }
+    void setCurrentRow(int row);
+    QVariant value(const QString &column) const;
+    QVariant value(int row, const QString &column) const;
+    QVariant value(int row, int column) const;
+
+    // A row filter (search fields of the lists); rows that fail it are
+    // hidden until the filter is removed.
+    void setFilter(std::function<bool(const ResultSet &, int sourceRow)> filter);
+    void clearFilter();
+    bool isFiltered() const { return bool(m_filter); }
+
+Q_SIGNALS:
+    void reset();
+    void currentRowChanged(int row);
+
+private:
+    void applyFilter();
+
+    DataModule &m_dm;
+    QString m_sql;
+    Params m_params;
+    bool m_open = false;
+    RowSet m_all;
+    RowSet m_data;
+    int m_current = -1;
+    std::function<bool(const ResultSet &, int)> m_filter;
+};
+
+} // namespace tabel

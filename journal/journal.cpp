@@ -1,0 +1,103 @@
+#include "journal/journal.h"
+
+#include "app/roles.h"
+#include "data/datamodule.h"
+#include "data/sqltext.h"
+#include "data/sharedqueries.h"
+#include "data/transaction.h"
+#include "journal/hoursposting.h"
+
+namespace tabel {
+
+Journal::Journal(DataModule &dm, QObject *parent) : QObject(parent), m_dm(dm)
+{
+}
+
+void Journal::setShift(int shift)
+{
+    if (shift < 1 || shift > 4)
+        shift = 1;
+    if (shift == m_shift)
+        return;
+    m_shift = shift;
+    Q_EMIT shiftChanged(shift);
+}
+
+ResultSet &Journal::current() const
+{
+    return m_dm.smena(m_shift);
+}
+
+void Journal::load(const QDate &date)
+{
+    m_date = date;
+    for (int s = 1; s <= 4; ++s)
+        m_dm.smena(s).close();
+    for (int s = 1; s <= 4; ++s) {
+        ResultSet &q = m_dm.smena(s);
+        q.setParam(QStringLiteral("data"), date);
+        q.open();
+    }
+    Q_EMIT loaded();
+}
+
+void Journal::refresh()
+{
+    for (int s = 1; s <= 4; ++s)
+        m_dm.smena(s).close();
+    for (int s = 1; s <= 4; ++s)
+        m_dm.smena(s).open();
+    Q_EMIT loaded();
+}
+
+void Journal::setHiddenMark(const QString &mark)
+{
+    for (int s = 1; s <= 4; ++s)
+        m_dm.smena(s).setParam(QStringLiteral("ok"), mark);
+}
+
+bool Journal::deleteCurrent()
+{
+    ResultSet &q = current();
+    if (q.currentRow() < 0)
+        return false;
+    const int worker = q.value(QStringLiteral("w_id")).toInt();
+    const int id = q.value(QStringLiteral("id")).toInt();
+    {
+        Transaction tx(m_dm);
+        m_dm.delSmena(QStringLiteral("delete from accounts_dep.smena where id=%1").arg(sql::integer(id)));
+        HoursPosting(m_dm).remove(pieceWorkKey(worker, m_shift, m_date));
+        tx.commit();
+    }
+    q.reopen();
+    return true;
+}
+
+bool Journal::toggleAcceptance()
+{
+    if (m_loginWord == QLatin1String(dataEntryWord))
+        return false;
+    ResultSet &q = current();
+    if (q.isEmpty() || q.currentRow() < 0)
+        return false;
+    const int row = q.currentRow();
+    const QString mark = isAccepted(q.value(QStringLiteral("ok")).toString()) ? QStringLiteral("no")
+                                                                              : QStringLiteral("ok");
+    m_dm.execute(QStringLiteral("Smena_ok"), shared::acceptanceToggleSql(),
+                 {{QStringLiteral("ok"), mark}, {QStringLiteral("id"), q.value(QStringLiteral("id")).toInt()}});
+    q.reopen();
+    q.setCurrentRow(row);
+    return true;
+}
+
+bool Journal::isAccepted(const QString &mark)
+{
+    return mark == QLatin1String("ok") || mark == QStringLiteral("да");
+}
+
+bool Journal::isWeekend(const QDate &date)
+{
+    return date.dayOfWeek() >= 6;
+}
+
+} // namespace tabel

@@ -1,0 +1,86 @@
+#include "journal/resultsetmodel.h"
+
+#include "data/resultset.h"
+#include "data/sqltext.h"
+
+#include <QDate>
+#include <QDateTime>
+
+namespace tabel {
+
+ResultSetModel::ResultSetModel(QVector<GridColumn> columns, QObject *parent)
+    : QAbstractTableModel(parent), m_columns(std::move(columns))
+{
+}
+
+void ResultSetModel::setResultSet(ResultSet *set)
+{
+    beginResetModel();
+    if (m_conn)
+        disconnect(m_conn);
+    m_set = set;
+    if (set)
+        m_conn = connect(set, &ResultSet::reset, this, [this] {
+            beginResetModel();
+            endResetModel();
+        });
+    endResetModel();
+}
+
+int ResultSetModel::rowCount(const QModelIndex &parent) const
+{
+    return parent.isValid() || !m_set ? 0 : m_set->rowCount();
+}
+
+int ResultSetModel::columnCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : int(m_columns.size());
+}
+
+QString ResultSetModel::displayText(const QVariant &value)
+{
+    switch (value.typeId()) {
+    case QMetaType::QDate:
+        return value.toDate().toString(QStringLiteral("dd.MM.yyyy"));
+    case QMetaType::QDateTime:
+        return value.toDateTime().date().toString(QStringLiteral("dd.MM.yyyy"));
+    case QMetaType::Double:
+    case QMetaType::Float:
+        return sql::shortestDecimal(value.toDouble());
+    default:
+        return value.toString();
+    }
+}
+
+QVariant ResultSetModel::data(const QModelIndex &index, int role) const
+{
+    if (!m_set || !index.isValid() || index.row() >= m_set->rowCount())
+        return {};
+    const GridColumn &c = m_columns.at(index.column());
+    if (m_style) {
+        const QVariant v = m_style(*m_set, index.row(), c.field, role);
+        if (v.isValid())
+            return v;
+    }
+    switch (role) {
+    case Qt::DisplayRole:
+        return displayText(m_set->value(index.row(), c.field));
+    case Qt::TextAlignmentRole:
+        return QVariant::fromValue(c.alignment);
+    default:
+        return {};
+    }
+}
+
+QVariant ResultSetModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation != Qt::Horizontal || section < 0 || section >= m_columns.size())
+        return QAbstractTableModel::headerData(section, orientation, role);
+    if (role == Qt::DisplayRole)
+        return m_columns.at(section).title;
+    if (role == Qt::TextAlignmentRole)
+        return QVariant::fromValue(Qt::Alignment(Qt::AlignCenter));
+    return {};
+}
+
+} // namespace tabel

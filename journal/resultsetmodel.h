@@ -1,0 +1,55 @@
+#pragma once
+
+#include <QAbstractTableModel>
+#include <QColor>
+#include <QPointer>
+
+#include "data/resultset.h"
+#include <QVector>
+#include <functional>
+
+namespace tabel {
+
+
+struct GridColumn
+{
+    QString title;
+    QString field;
+    int width = -1;  // -1: the view's default width
+    Qt::Alignment alignment = Qt::AlignLeft | Qt::AlignVCenter;
+    bool hidden = false;
+};
+
+// A read-only grid model over a named query. Which query is shown can be
+// switched without reloading anything.
+class ResultSetModel : public QAbstractTableModel
+{
+    Q_OBJECT
+public:
+    explicit ResultSetModel(QVector<GridColumn> columns, QObject *parent = nullptr);
+
+    void setResultSet(ResultSet *set);
+    ResultSet *resultSet() const { return m_set; }
+    const QVector<GridColumn> &gridColumns() const { return m_columns; }
+
+    // Extra styling of one cell: return an invalid variant for the default.
+    using CellStyle = std::function<QVariant(const ResultSet &, int row, const QString &field, int role)>;
+    void setCellStyle(CellStyle style) { m_style = std::move(style); }
+
+    int rowCount(const QModelIndex &parent = {}) const override;
+    int columnCount(const QModelIndex &parent = {}) const override;
+    QVariant data(const QModelIndex &index, int role) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+
+    // Display text of a value: dates as DD.MM.YYYY, numbers in their
+    // shortest form.
+    static QString displayText(const QVariant &value);
+
+private:
+    QVector<GridColumn> m_columns;
+    QPointer<ResultSet> m_set;
+    QMetaObject::Connection m_conn;
+    CellStyle m_style;
+};
+
+} // namespace tabel

@@ -1,0 +1,75 @@
+#include "fixtures.h"
+
+#include "data/datamodule.h"
+#include "data/sqltext.h"
+
+namespace tabel::test {
+
+static void run(DataModule &dm, const QString &sql)
+{
+    dm.execute(QStringLiteral("fixture"), sql);
+}
+
+void clearAll(DataModule &dm)
+{
+    run(dm, QStringLiteral(
+                "truncate accounts_dep.smena, accounts_dep.h_tabel, accounts_dep.fatigue, "
+                "accounts_dep.oper, accounts_dep.norm, accounts_dep.vid_oper, accounts_dep.person, "
+                "accounts_dep.ver, cmn_contractor.person, cmn_classifier.item, "
+                "cmn_gds_and_srv.gds_and_srv"));
+}
+
+void loadShop(DataModule &dm)
+{
+    clearAll(dm);
+    run(dm, QStringLiteral("insert into accounts_dep.person(id, fio, s_staffpos_hl) values "
+                           "(1, 'Иванов Иван Иванович', 'Слесарь'), "
+                           "(2, 'Петров Пётр Петрович', 'Маляр')"));
+    run(dm, QStringLiteral("insert into cmn_contractor.person(id, s_caption, s_code) values "
+                           "(1, 'Иванов И.И.', null), (100, 'Петров П.П.', '2')"));
+    run(dm, QStringLiteral("insert into cmn_classifier.item(id, id_level, s_caption) values "
+                           "(10, 2, 'Кронштейны')"));
+    run(dm, QStringLiteral("insert into cmn_gds_and_srv.gds_and_srv(id, s_caption, massa, "
+                           "id_class_item, id_msm_bs) values (501, 'КР-100', 0.05, 10, 6), "
+                           "(502, 'КН-230', 0.1, 10, 6)"));
+    run(dm, QStringLiteral("insert into accounts_dep.vid_oper(id, vid) values (1, 'Резка'), "
+                           "(2, 'Покраска порошковой краской')"));
+    run(dm, QStringLiteral("insert into accounts_dep.oper(id, vid, naimen, i_id) values "
+                           "(11, 1, 0, 501), (12, 2, 1, 502)"));
+    run(dm, QStringLiteral("insert into accounts_dep.norm(o_id, norma, prize, price) values "
+                           "(11, 100, 0, 12.5), (11, 120, 5, 10), (12, 50, 0, 3)"));
+    run(dm, QStringLiteral("insert into accounts_dep.ver(d, t, delim) values (20000101, 0, '.')"));
+    // New rows must not collide with the fixed ids above.
+    run(dm, QStringLiteral("select setval(pg_get_serial_sequence('accounts_dep.person', 'id'), 100)"));
+}
+
+int addEntry(DataModule &dm, const Entry &e)
+{
+    const RowSet r = dm.select(
+        QStringLiteral("fixture"),
+        QStringLiteral("insert into accounts_dep.smena(w_id, i_id, o_id, cena, kol_vo, brak, data, "
+                       "smena, color, time, vvod, ok, prize, id_doc, id_doc_item, f_gds_qty_use, "
+                       "id_gds_use, id_cons_use) values(%1, %2, %3, %4, %5, %6, %7, %8, %9, %10, "
+                       "%11, %12, 0, 0, 0, 0, 0, 0) returning id")
+            .arg(sql::integer(e.worker), sql::integer(e.product), sql::integer(e.oper),
+                 sql::price(e.price), sql::integer(e.quantity), sql::integer(e.rejects),
+                 sql::date(e.date), sql::integer(e.shift), sql::integer(e.color))
+            .arg(sql::integer(e.hours), sql::date(e.date), sql::quoted(e.ok)));
+    return r.value(0, QStringLiteral("id")).toInt();
+}
+
+QVariant sheetCell(DataModule &dm, const QString &where, int day)
+{
+    const RowSet r = dm.control(QStringLiteral("select %1 as v from accounts_dep.h_tabel where %2")
+                                    .arg(sql::dayColumn(day), where));
+    return r.value(0, QStringLiteral("v"));
+}
+
+int sheetRows(DataModule &dm, const QString &where)
+{
+    return dm.control(QStringLiteral("select count(*) as n from accounts_dep.h_tabel where ") + where)
+        .value(0, QStringLiteral("n"))
+        .toInt();
+}
+
+} // namespace tabel::test

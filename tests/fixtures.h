@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QDate>
+#include <QString>
+
+namespace tabel {
+class DataModule;
+}
+
+namespace tabel::test {
+
+// Empties every table the program uses.
+void clearAll(DataModule &dm);
+
+// A small shop: workers 1 (named through cmn_contractor.person.id) and 2
+// (named through s_code), products 501 "КР-100" and 502 "КН-230",
+// operation 11 (Резка, two norms 12.5 and 10) and 12 (a painting kind,
+// one norm 3), version record with separator ".".
+void loadShop(DataModule &dm);
+
+struct Entry
+{
+    int worker = 1;
+    int oper = 11;
+    int product = 501;
+    QDate date;
+    int shift = 1;
+    int hours = 8;
+    int quantity = 10;
+    int rejects = 0;
+    double price = 10;
+    QString ok = QStringLiteral("no");
+    int color = 0;
+};
+int addEntry(DataModule &dm, const Entry &e);
+
+// Value of one cell of the hours sheet; invalid when NULL or no row.
+QVariant sheetCell(DataModule &dm, const QString &where, int day);
+int sheetRows(DataModule &dm, const QString &where);
+
+} // namespace tabel::test

@@ -1,0 +1,211 @@
+// The shared data module against a real server: named queries on a small
+// shop, value writing round trips, transactions and the duplicate check.
+#include "data/datamodule.h"
+#include "data/dberror.h"
+#include "data/sqltext.h"
+#include "data/transaction.h"
+#include "fixtures.h"
+#include "testdb.h"
+
+#include <QtTest>
+
+using namespace tabel;
+using namespace tabel::test;
+
+namespace {
+class RecordingNotifier : public Notifier
+{
+public:
+    void error(const QString &caption, const QString &text) override { shown << caption + "|" + text; }
+    QStringList shown;
+};
+} // namespace
+
+class DataModuleTest : public QObject
+{
+    Q_OBJECT
+    std::unique_ptr<TestDatabase> m_db;
+    std::unique_ptr<DataModule> m_dm;
+    const QDate m_day{2026, 3, 5};
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        m_db = std::make_unique<TestDatabase>();
+        m_dm = std::make_unique<DataModule>();
+        m_dm->open(m_db->connectionString());
+    }
+    void init() { loadShop(*m_dm); }
+    void cleanupTestCase()
+    {
+        m_dm.reset();
+        m_db.reset();
+    }
+
+    void operListsLowestNormPriceAndNormCount()
+    {
+        ResultSet &oper = m_dm->oper();
+        oper.reopen();
+        QCOMPARE(oper.rowCount(), 2);
+        QCOMPARE(oper.value(0, "marka").toString(), QStringLiteral("КН-230"));
+        QCOMPARE(oper.value(1, "id").toInt(), 11);
+        QCOMPARE(oper.value(1, "cena").toDouble(), 10.0);
+        QCOMPARE(oper.value(1, "norma").toInt(), 2);
+        QCOMPARE(oper.value(1, "nmn").toString(), QStringLiteral("Готовая продукция"));
+        QCOMPARE(oper.value(0, "nmn").toString(), QStringLiteral("Заготовки"));
+        // An operation without norms is not listed.
+        m_dm->execute("t", "delete from accounts_dep.norm where o_id=12");
+        oper.reopen();
+        QCOMPARE(oper.rowCount(), 1);
+    }
+
+    void journalQueriesFilterByShiftAndMark()
+    {
+        addEntry(*m_dm, {.worker = 1, .date = m_day, .shift = 2, .ok = "no"});
+        addEntry(*m_dm, {.worker = 2, .oper = 12, .product = 502, .date = m_day, .shift = 2, .ok = "ok", .color = 9003});
+        addEntry(*m_dm, {.worker = 2, .date = m_day, .shift = 2, .ok = "да"});
+        addEntry(*m_dm, {.worker = 1, .oper = 12, .product = 502, .date = m_day, .shift = 2, .ok = "ta"});
+        addEntry(*m_dm, {.worker = 1, .date = m_day.addDays(1), .shift = 1});
+        for (int s = 1; s <= 4; ++s) {
+            ResultSet &q = m_dm->smena(s);
+            q.close();
+            q.setParam("data", m_day);
+            q.setParam("ok", "ta");
+            q.open();
+            QCOMPARE(q.rowCount(), s == 2 ? 3 : 0);
+        }
+        ResultSet &q = m_dm->smena(2);
+        // Ordered by name; the worker named through s_code has his name.
+        QCOMPARE(q.value(0, "fio").toString(), QStringLiteral("Иванов И.И."));
+        QCOMPARE(q.value(1, "fio").toString(), QStringLiteral("Петров П.П."));
+        QCOMPARE(q.value(2, "fio").toString(), QStringLiteral("Петров П.П."));
+        QCOMPARE(q.value(0, "summa").toDouble(), 100.0);
+        QCOMPARE(q.value(0, "marka").toString(), QStringLiteral("КР-100"));
+        QCOMPARE(q.value(0, "data").toDate(), m_day);
+    }
+
+    void workerMatchedByIdAndByCodeIsListedTwice()
+    {
+        // Worker 1 is person 1 by id and, here, person 200 by s_code.
+        m_dm->execute("t", "insert into cmn_contractor.person(id, s_caption, s_code) values (200, 'Другой Д.Д.', '1')");
+        addEntry(*m_dm, {.worker = 1, .date = m_day, .shift = 1});
+        ResultSet &q = m_dm->smena(1);
+        q.close();
+        q.setParam("data", m_day);
+        q.setParam("ok", "ta");
+        q.open();
+        QCOMPARE(q.rowCount(), 2);
+        QCOMPARE(q.value(0, "fio").toString(), QStringLiteral("Другой Д.Д."));
+        QCOMPARE(q.value(1, "fio").toString(), QStringLiteral("Иванов И.И."));
+    }
+
+    void hoursSheetQuerySumsDaysAndAmounts()
+    {
+        addEntry(*m_dm, {.worker = 2, .date = m_day, .shift = 1, .hours = 8, .quantity = 10, .rejects = 2, .price = 2.5});
+        addEntry(*m_dm, {.worker = 2, .date = m_day.addDays(1), .shift = 2, .hours = 4, .quantity = 4, .price = 5});
+        m_dm->execute("t", "insert into accounts_dep.h_tabel(smena, w_id, month, year, d5, d7) values (1, 2, 3, 2026, 8, 2)");
+        ResultSet &h = m_dm->hTabel(1);
+        h.close();
+        h.setParam("mnth", 3);
+        h.setParam("yea", 2026);
+        h.setParam("date1", QDate(2026, 3, 1));
+        h.setParam("date2", QDate(2026, 4, 1));
+        h.open();
+        QCOMPARE(h.rowCount(), 1);
+        QCOMPARE(h.value(0, "fio").toString(), QStringLiteral("Петров П.П."));
+        QCOMPARE(h.value(0, "summ").toInt(), 10);
+        QCOMPARE(h.value(0, "cena_all").toDouble(), 40.0); // 8*2.5 + 4*5
+        QCOMPARE(h.value(0, "average_price").toDouble(), 4.0);
+        QVERIFY(h.value(0, "d1").isNull());
+        QCOMPARE(h.value(0, "d5").toInt(), 8);
+    }
+
+    void valuesRoundTrip()
+    {
+        // A name with apostrophes and a would-be statement comes back as typed.
+        const QString name = QStringLiteral("О'Нил-Д'Артаньян'); delete from accounts_dep.person; --");
+        m_dm->sqlExec(QStringLiteral("insert into accounts_dep.person(fio, s_staffpos_hl) values(%1, 'x')")
+                          .arg(sql::quoted(name)));
+        m_dm->workers().reopen();
+        QCOMPARE(m_dm->workers().rowCount(), 3);
+        QCOMPARE(m_dm->control("select fio from accounts_dep.person where fio like 'О''Нил%'").value(0, "fio").toString(), name);
+
+        // A price under a comma locale is stored with its point.
+        QLocale::setDefault(QLocale(QLocale::German));
+        const int id = addEntry(*m_dm, {.date = m_day, .price = 1.03125});
+        QLocale::setDefault(QLocale::c());
+        QCOMPARE(m_dm->control(QStringLiteral("select cena from accounts_dep.smena where id=%1").arg(id)).value(0, "cena").toDouble(), 1.0312);
+
+        // Bare day-first date text is read day first by this connection.
+        QCOMPARE(m_dm->control("select '05.03.2026'::date as d").value(0, "d").toDate(), m_day);
+        QCOMPARE(m_dm->control(QStringLiteral("select %1 as d").arg(sql::date(m_day))).value(0, "d").toDate(), m_day);
+    }
+
+    void transactionRollsBackUnlessCommitted()
+    {
+        const QString count = "select count(*) as n from accounts_dep.vid_oper";
+        {
+            Transaction tx(*m_dm);
+            m_dm->execute("t", "insert into accounts_dep.vid_oper(id, vid) values (3, 'Гибка')");
+        }
+        QCOMPARE(m_dm->control(count).value(0, "n").toInt(), 2);
+        // A failed statement inside a transaction: nothing of it is kept.
+        try {
+            Transaction tx(*m_dm);
+            m_dm->execute("t", "insert into accounts_dep.vid_oper(id, vid) values (3, 'Гибка')");
+            m_dm->execute("t", "insert into accounts_dep.no_such_table values (1)");
+            tx.commit();
+            QFAIL("the bad statement must throw");
+        } catch (const DbError &e) {
+            QVERIFY(e.text().contains("no_such_table"));
+        }
+        QCOMPARE(m_dm->control(count).value(0, "n").toInt(), 2);
+        {
+            Transaction tx(*m_dm);
+            m_dm->execute("t", "insert into accounts_dep.vid_oper(id, vid) values (3, 'Гибка')");
+            {
+                Transaction inner(*m_dm);
+                m_dm->execute("t", "insert into accounts_dep.vid_oper(id, vid) values (4, 'Сварка')");
+                inner.commit();
+            }
+            tx.commit();
+        }
+        QCOMPARE(m_dm->control(count).value(0, "n").toInt(), 4);
+        // Back in autocommit: a plain statement stays.
+        m_dm->execute("t", "delete from accounts_dep.vid_oper where id=4");
+        QCOMPARE(m_dm->control(count).value(0, "n").toInt(), 3);
+    }
+
+    void failedStatementReportsServerText()
+    {
+        QVERIFY_THROWS_EXCEPTION(DbError, m_dm->control("select * from accounts_dep.missing"));
+        try {
+            m_dm->control("select * from accounts_dep.missing");
+        } catch (const DbError &e) {
+            QVERIFY2(e.text().contains("accounts_dep.missing"), qPrintable(e.text()));
+            QCOMPARE(e.sql(), QStringLiteral("select * from accounts_dep.missing"));
+        }
+    }
+
+    void duplicateCheck()
+    {
+        RecordingNotifier n;
+        m_dm->setNotifier(&n);
+        QVERIFY(!m_dm->duplicateFound("select 0 as cnt", "Есть!"));
+        QVERIFY(n.shown.isEmpty());
+        QVERIFY(m_dm->duplicateFound("select count(id) as cnt from accounts_dep.vid_oper", "Есть!"));
+        QCOMPARE(n.shown, QStringList{"Ошибка|Есть!"});
+        m_dm->setNotifier(nullptr);
+    }
+
+    void separatorComesFromTheModule()
+    {
+        m_dm->setSeparator(",");
+        QCOMPARE(m_dm->rewriteSeparator("0.25"), QStringLiteral("0,25"));
+        m_dm->setSeparator(".");
+        QCOMPARE(m_dm->rewriteSeparator("0,25"), QStringLiteral("0.25"));
+    }
+};
+
+QTEST_GUILESS_MAIN(DataModuleTest)
+#include "test_datamodule.moc"

@@ -1,0 +1,119 @@
+// Start-up end to end in an offscreen session: the connection failure,
+// the login window's caption and the outdated-build termination.
+#include "app/loginwindow.h"
+#include "app/startup.h"
+#include "data/datamodule.h"
+#include "journal/journalwindow.h"
+#include "testdb.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QMessageBox>
+#include <QtTest>
+
+using namespace tabel;
+using namespace tabel::test;
+
+namespace {
+
+struct SeenBox
+{
+    QString title;
+    QString text;
+};
+
+// Watches for message boxes; answers them with OK unless told to leave them.
+class BoxWatcher : public QObject
+{
+public:
+    explicit BoxWatcher(bool answer) : m_answer(answer)
+    {
+        m_timer.setInterval(20);
+        connect(&m_timer, &QTimer::timeout, this, [this] {
+            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+            if (!box || m_handled.contains(box))
+                return;
+            m_handled << box;
+            seen << SeenBox{box->windowTitle(), box->text()};
+            if (m_answer)
+                box->button(QMessageBox::Ok)->click();
+        });
+        m_timer.start();
+    }
+    QList<SeenBox> seen;
+
+private:
+    bool m_answer;
+    QTimer m_timer;
+    QList<QObject *> m_handled;
+};
+
+QString host()
+{
+    return qEnvironmentVariable("TABEL_TEST_HOST", "127.0.0.1");
+}
+
+} // namespace
+
+class StartupTest : public QObject
+{
+    Q_OBJECT
+    std::unique_ptr<TestDatabase> m_db;
+    const BuildStamp m_stamp{20240216, 79175};
+
+    void setRecord(int d, int t)
+    {
+        DataModule dm("setup");
+        dm.open(m_db->connectionString());
+        dm.execute("t", "truncate accounts_dep.ver");
+        dm.execute("t", QStringLiteral("insert into accounts_dep.ver(d, t, delim) values (%1, %2, '.')").arg(d).arg(t));
+    }
+
+private Q_SLOTS:
+    void initTestCase() { m_db = std::make_unique<TestDatabase>(); }
+    void cleanupTestCase() { m_db.reset(); }
+
+    void unreachableServerShowsTheMessageAndEnds()
+    {
+        BoxWatcher watcher(true);
+        Startup startup(m_stamp);
+        QVERIFY(!startup.start({"factorydb", "127.0.0.9"}));
+        QCOMPARE(watcher.seen.size(), 1);
+        QCOMPARE(watcher.seen[0].title, QStringLiteral("Ошибка!"));
+        QCOMPARE(watcher.seen[0].text, QStringLiteral("Подключение к БД отсутсвует!!!"));
+    }
+
+    void loginCaptionCarriesTheStamp()
+    {
+        setRecord(20240216, 79175);
+        BoxWatcher watcher(true);
+        Startup startup(m_stamp);
+        QVERIFY(startup.start({m_db->name(), host()}));
+        QTRY_COMPARE(startup.login().windowTitle(), QStringLiteral("Авторизация (build: 20240216.79175)"));
+        QVERIFY(watcher.seen.isEmpty());
+        QVERIFY(startup.login().isVisible());
+        QVERIFY(!startup.journal().isVisible());
+        QCOMPARE(startup.journal().versionTimer()->interval(), 30000);
+        QVERIFY(startup.journal().versionTimer()->isActive());
+        startup.login().close();
+    }
+
+    void outdatedBuildEndsWithinFiveSeconds()
+    {
+        setRecord(20240216, 79176); // one second newer than this build
+        BoxWatcher watcher(false);  // nobody dismisses the message
+        Startup startup(m_stamp);
+        QVERIFY(startup.start({m_db->name(), host()}));
+        QElapsedTimer clock;
+        clock.start();
+        QApplication::exec();
+        QVERIFY2(clock.elapsed() < 6500, qPrintable(QString::number(clock.elapsed())));
+        QCOMPARE(watcher.seen.size(), 1);
+        QCOMPARE(watcher.seen[0].title, QStringLiteral("Ошибка"));
+        QCOMPARE(watcher.seen[0].text,
+                 QStringLiteral("Версия программы не соответсвует БД! Запустите программу через 5 мин."));
+    }
+};
+
+QTEST_MAIN(StartupTest)
+#include "test_startup.moc"

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QString>
+
+namespace tabel::test {
+
+// A database of its own for one test program, copied from the template
+// that the test script loads with the schema. Dropped on destruction.
+class TestDatabase
+{
+public:
+    explicit TestDatabase(const QString &name = QString());
+    ~TestDatabase();
+
+    QString name() const { return m_name; }
+    QString connectionString() const;
+
+private:
+    QString m_name;
+};
+
+// Runs one statement on the maintenance database.
+void maintenance(const QString &sql);
+
+} // namespace tabel::test
