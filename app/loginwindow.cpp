@@ -49,7 +49,7 @@ LoginWindow::LoginWindow(JournalWindow &journal, Session &session, QWidget *pare
     connect(m_termination, &QTimer::timeout, qApp, [] { QCoreApplication::exit(0); });
 
     // Closing the login window ends the program.
-    connect(this, &QDialog::finished, qApp, &QCoreApplication::quit, Qt::QueuedConnection);
+    connect(this, &QDialog::finished, qApp, [] { QCoreApplication::exit(0); });
 
     setFixedSize(320, 130);
 }

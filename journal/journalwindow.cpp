@@ -89,6 +89,9 @@ JournalWindow::JournalWindow(DataModule &dm, QWidget *parent)
     m_date->setDisplayFormat(QStringLiteral("dd.MM.yyyy"));
     m_date->setCalendarPopup(true);
     m_date->installEventFilter(this);
+    // The calendar popup closing confirms the date.
+    m_calendarPopup = m_date->calendarWidget()->window();
+    m_calendarPopup->installEventFilter(this);
     top->addSpacing(12);
     top->addWidget(m_date);
 
@@ -338,11 +341,6 @@ void JournalWindow::toggleAcceptance()
 void JournalWindow::showEvent(QShowEvent *event)
 {
     QDialog::showEvent(event);
-    if (!m_calendarHooked && m_date->calendarWidget()) {
-        // The calendar popup closing confirms the date.
-        m_date->calendarWidget()->window()->installEventFilter(this);
-        m_calendarHooked = true;
-    }
     if (QScreen *screen = this->screen())
         move(screen->availableGeometry().center() - rect().center());
     m_skipFocusActivation = true;
@@ -381,8 +379,7 @@ bool JournalWindow::eventFilter(QObject *watched, QEvent *event)
             changeDate();
             return true;
         }
-    } else if (m_date->calendarWidget() && watched == m_date->calendarWidget()->window()
-               && event->type() == QEvent::Hide) {
+    } else if (watched == m_calendarPopup && m_calendarPopup && event->type() == QEvent::Hide) {
         // Let the picker take the clicked date first.
         QTimer::singleShot(0, this, &JournalWindow::changeDate);
     }

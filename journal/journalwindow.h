@@ -83,7 +83,7 @@ private:
     ResultSetModel *m_model = nullptr;
     QPointer<QWindow> m_lastFocus;
     bool m_skipFocusActivation = false;
-    bool m_calendarHooked = false;
+    QPointer<QWidget> m_calendarPopup;
 };
 
 } // namespace tabel
