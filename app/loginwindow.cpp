@@ -51,7 +51,7 @@ LoginWindow::LoginWindow(JournalWindow &journal, Session &session, QWidget *pare
     // Closing the login window ends the program.
     connect(this, &QDialog::finished, qApp, [] { QCoreApplication::exit(0); });
 
-    setFixedSize(320, 130);
+    setFixedSize(360, 130);
 }
 
 bool LoginWindow::login()

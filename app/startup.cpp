@@ -47,6 +47,10 @@ bool Startup::start(const QStringList &arguments)
     m_login = std::make_unique<LoginWindow>(*m_journal, m_session);
     m_login->setVersionCheck([this] { versionCheck(); });
     m_login->show();
+    m_login->activateWindow();
+    // The first display counts as an activation even where the desktop
+    // does not activate new windows by itself.
+    guarded([this] { versionCheck(); });
     return true;
 }
 

@@ -29,6 +29,9 @@ namespace {
 const QString kShiftOn = QStringLiteral("QPushButton { font-weight: bold; background-color: rgb(0, 128, 0); }");
 const QString kDayOffOn = QStringLiteral("QCheckBox { font-weight: bold; background-color: rgb(255, 0, 0); }");
 
+// Columns without a width of their own get the grid's usual one.
+constexpr int kDefaultWidth = 64;
+
 QVector<GridColumn> journalColumns()
 {
     const Qt::Alignment left = Qt::AlignLeft | Qt::AlignVCenter;
@@ -38,8 +41,8 @@ QVector<GridColumn> journalColumns()
         {QStringLiteral("Марка изделия"), QStringLiteral("marka"), 260, left},
         {QStringLiteral("Операция"), QStringLiteral("vid"), 155, left},
         {QStringLiteral("Вид"), QStringLiteral("nmn"), 157, left},
-        {QStringLiteral("Цвет"), QStringLiteral("color"), -1, centre},
-        {QStringLiteral("Часы"), QStringLiteral("time"), -1, left},
+        {QStringLiteral("Цвет"), QStringLiteral("color"), kDefaultWidth, centre},
+        {QStringLiteral("Часы"), QStringLiteral("time"), kDefaultWidth, left},
         {QStringLiteral("Кол-во"), QStringLiteral("kol_vo"), 57, left},
         {QStringLiteral("Брак"), QStringLiteral("brak"), 49, left},
         {QStringLiteral("Итого (р.)"), QStringLiteral("summa"), 78, left},
@@ -124,8 +127,15 @@ JournalWindow::JournalWindow(DataModule &dm, QWidget *parent)
     m_grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_grid->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_grid->setSelectionMode(QAbstractItemView::SingleSelection);
+    {
+        // The column widths are set for a compact grid font.
+        QFont f = m_grid->font();
+        f.setPointSize(8);
+        m_grid->setFont(f);
+        m_grid->horizontalHeader()->setFont(f);
+    }
     m_grid->verticalHeader()->setDefaultSectionSize(20);
-    m_grid->verticalHeader()->setFixedWidth(14);
+    m_grid->verticalHeader()->hide();
     m_grid->horizontalHeader()->setDefaultAlignment(Qt::AlignCenter);
     {
         // The selected row stays visible when the grid loses the focus.
