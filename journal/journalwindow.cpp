@@ -20,7 +20,6 @@
 #include <QScreen>
 #include <QTableView>
 #include <QTimer>
-#include <QWindow>
 
 namespace tabel {
 
@@ -194,7 +193,6 @@ JournalWindow::JournalWindow(DataModule &dm, QWidget *parent)
     });
     m_timer->start();
 
-    connect(qApp, &QGuiApplication::focusWindowChanged, this, &JournalWindow::onFocusWindowChanged);
     showShift(1);
 }
 
@@ -353,32 +351,16 @@ void JournalWindow::showEvent(QShowEvent *event)
     QDialog::showEvent(event);
     if (QScreen *screen = this->screen())
         move(screen->availableGeometry().center() - rect().center());
-    m_skipFocusActivation = true;
     activate();
 }
 
-void JournalWindow::onFocusWindowChanged(QWindow *now)
+int JournalWindow::runModal(QDialog &window)
 {
-    QWindow *previous = m_lastFocus;
-    m_lastFocus = now;
-    if (!now || now != windowHandle() || !isVisible())
-        return;
-    if (m_skipFocusActivation) {
-        m_skipFocusActivation = false;
-        return;
-    }
-    // Coming back from another of the program's windows reloads today's
-    // journal; closing a message box or a popup does not.
-    if (!previous)
-        return;
-    for (QWidget *w : QApplication::topLevelWidgets()) {
-        if (w->windowHandle() != previous)
-            continue;
-        if (qobject_cast<QMessageBox *>(w) || (w->windowFlags() & Qt::Popup) == Qt::Popup)
-            return;
-        activate();
-        return;
-    }
+    const int result = window.exec();
+    // Coming back from another of the program's windows brings today's
+    // journal back; message boxes do not pass through here.
+    activate();
+    return result;
 }
 
 bool JournalWindow::eventFilter(QObject *watched, QEvent *event)

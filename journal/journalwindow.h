@@ -15,7 +15,6 @@ class QPushButton;
 class QTableView;
 class QTimer;
 class QVBoxLayout;
-class QWindow;
 
 namespace tabel {
 
@@ -56,6 +55,10 @@ public:
 
     QAction *menuAction(const QString &objectName) const;
 
+    // Shows another of the program's windows modally over the journal; when
+    // it closes, the journal is activated again.
+    int runModal(QDialog &window);
+
 Q_SIGNALS:
     void addRequested();
     void editRequested();
@@ -68,7 +71,6 @@ protected:
 
 private:
     void buildMenu(QVBoxLayout *layout);
-    void onFocusWindowChanged(QWindow *now);
     void showShift(int shift);
     void paintDayOff(bool on);
 
@@ -81,8 +83,6 @@ private:
     QButtonGroup *m_shifts = nullptr;
     QTableView *m_grid = nullptr;
     ResultSetModel *m_model = nullptr;
-    QPointer<QWindow> m_lastFocus;
-    bool m_skipFocusActivation = false;
     QPointer<QWidget> m_calendarPopup;
 };
 

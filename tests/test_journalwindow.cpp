@@ -154,6 +154,24 @@ private Q_SLOTS:
         }
     }
 
+    void comingBackFromAnotherWindowReloadsToday()
+    {
+        auto w = openJournal();
+        QCOMPARE(w->pickedDate(), m_day);
+        // A message box closing is not a return to the journal.
+        answerNextBox(QMessageBox::Ok);
+        QMessageBox box(QMessageBox::Critical, "Ошибка", "x", QMessageBox::Ok, w.get());
+        box.exec();
+        QTest::qWait(50);
+        QCOMPARE(w->pickedDate(), m_day);
+        // Another window of the program closing is.
+        QDialog other(w.get());
+        QTimer::singleShot(50, &other, &QDialog::accept);
+        w->runModal(other);
+        QCOMPARE(w->pickedDate(), QDate::currentDate());
+        QCOMPARE(w->journal().date(), QDate::currentDate());
+    }
+
     void doubleClickTogglesAcceptance()
     {
         const int id = addEntry(*m_dm, {.date = m_day, .ok = "да"});
