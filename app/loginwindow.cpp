@@ -45,8 +45,7 @@ LoginWindow::LoginWindow(JournalWindow &journal, Session &session, QWidget *pare
 
     m_termination = new QTimer(this);
     m_termination->setSingleShot(true);
-    m_termination->setInterval(5000);
-    connect(m_termination, &QTimer::timeout, qApp, [] { QCoreApplication::exit(0); });
+    m_termination->setInterval(5000); // its owner connects what ending means
 
     // Closing the login window ends the program.
     connect(this, &QDialog::finished, qApp, [] { QCoreApplication::exit(0); });

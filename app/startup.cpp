@@ -46,6 +46,7 @@ bool Startup::start(const QStringList &arguments)
 
     m_login = std::make_unique<LoginWindow>(*m_journal, m_session);
     m_login->setVersionCheck([this] { versionCheck(); });
+    QObject::connect(m_login->terminationTimer(), &QTimer::timeout, [this] { requestEnd(); });
     m_login->show();
     m_login->activateWindow();
     // The first display counts as an activation even where the desktop
@@ -77,7 +78,23 @@ void Startup::versionCheck()
                     QApplication::activeModalWidget());
     box.setObjectName(QStringLiteral("outdated"));
     box.exec();
+    requestEnd();
+}
+
+void Startup::requestEnd()
+{
+    // Before the message loop runs, exit() alone would be forgotten.
+    m_endRequested = true;
     QCoreApplication::exit(0);
+}
+
+int Startup::run(const QStringList &arguments)
+{
+    if (!start(arguments))
+        return 1;
+    if (m_endRequested)
+        return 0;
+    return QApplication::exec();
 }
 
 int runProgram(int argc, char **argv, BuildStamp stamp)
@@ -86,9 +103,7 @@ int runProgram(int argc, char **argv, BuildStamp stamp)
     QStringList args = app.arguments();
     args.removeFirst();
     Startup startup(stamp);
-    if (!startup.start(args))
-        return 1;
-    return app.exec();
+    return startup.run(args);
 }
 
 } // namespace tabel

@@ -25,9 +25,15 @@ public:
     // Steps up to showing the login window. False when the database could
     // not be reached; the message has then been shown and the caller ends.
     bool start(const QStringList &arguments);
+    // start() and then the message loop until the end is requested; the
+    // program's exit code.
+    int run(const QStringList &arguments);
 
     // The version gate as the login window and the journal's timer run it.
     void versionCheck();
+    // Ends the program, also when asked before the message loop runs.
+    void requestEnd();
+    bool endRequested() const { return m_endRequested; }
 
     DataModule &data() { return *m_dm; }
     JournalWindow &journal() { return *m_journal; }
@@ -38,6 +44,7 @@ private:
     BuildStamp m_stamp;
     Session m_session;
     bool m_inVersionCheck = false;
+    bool m_endRequested = false;
     std::unique_ptr<DataModule> m_dm;
     std::unique_ptr<JournalWindow> m_journal;
     std::unique_ptr<LoginWindow> m_login;

@@ -6,16 +6,16 @@
 
 namespace tabel {
 
-QString SheetKey::updateSql(int total) const
+QString SheetKey::updateSql(int total, const QString &where) const
 {
     return QStringLiteral("update accounts_dep.h_tabel set %1=%2 where %3")
-        .arg(sql::dayColumn(date.day()), sql::integer(total), saveWhere);
+        .arg(sql::dayColumn(date.day()), sql::integer(total), where);
 }
 
 QString SheetKey::clearSql() const
 {
     return QStringLiteral("update accounts_dep.h_tabel set %1=NULL where %2")
-        .arg(sql::dayColumn(date.day()), clearWhere);
+        .arg(sql::dayColumn(date.day()), removeWhere);
 }
 
 static int lockPeriod(const QDate &date, int discriminator)
@@ -37,7 +37,7 @@ SheetKey pieceWorkKey(int worker, int shift, const QDate &date)
                                 "smena=%2 and data=%3 group by w_id, smena, data")
                      .arg(w, s, sql::date(date));
     k.saveWhere = where;
-    k.clearWhere = where;
+    k.removeWhere = where;
     const QString day = sql::dayColumn(date.day());
     k.insertSql = [=](int total) {
         return QStringLiteral("insert into accounts_dep.h_tabel(smena, w_id, month, year, %1) "
@@ -57,7 +57,7 @@ SheetKey auxiliaryKey(int worker, int kind, int night, const QDate &date)
     k.date = date;
     k.saveWhere = QStringLiteral("w_id=%1 and i_type=%2 and month=%3 and year=%4 and i_night=%5")
                       .arg(w, t, m, y, n);
-    k.clearWhere = QStringLiteral("w_id=%1 and i_night=%2 and i_type=%3 and month=%4 and year=%5")
+    k.removeWhere = QStringLiteral("w_id=%1 and i_night=%2 and i_type=%3 and month=%4 and year=%5")
                        .arg(w, n, t, m, y);
     k.countSql = QStringLiteral("select count(w_id) as cnt from accounts_dep.h_tabel where ")
         + k.saveWhere;
@@ -99,7 +99,7 @@ void HoursPosting::save(const SheetKey &key)
     if (rows == 0)
         m_dm.hTabelIns(key.insertSql(total));
     else
-        m_dm.hTabelIns(key.updateSql(total));
+        m_dm.hTabelIns(key.updateSql(total, key.saveWhere));
     tx.commit();
 }
 
@@ -109,7 +109,7 @@ void HoursPosting::remove(const SheetKey &key)
     lock(key);
     const int total = dayTotal(key);
     if (total > 0)
-        m_dm.hTabelIns(key.updateSql(total));
+        m_dm.hTabelIns(key.updateSql(total, key.removeWhere));
     else
         m_dm.delSmena(key.clearSql());
     tx.commit();

@@ -16,13 +16,13 @@ struct SheetKey
     QDate date;
     QString countSql;     // one row, column cnt: sheet rows of the key
     QString totalSql;     // zero or one row, column tim: the day total
-    QString saveWhere;    // row selector of the save-side update
-    QString clearWhere;   // row selector of the delete side
+    QString saveWhere;    // row selector of the save side
+    QString removeWhere;  // row selector of the delete side
     std::function<QString(int total)> insertSql;
     int lockKey1 = 0;     // advisory lock serialising postings of the key
     int lockKey2 = 0;
 
-    QString updateSql(int total) const;
+    QString updateSql(int total, const QString &where) const;
     QString clearSql() const;
 };
 

@@ -91,13 +91,7 @@ private Q_SLOTS:
         m_dm->open(m_db->connectionString());
     }
     void init() { loadShop(*m_dm); }
-    void cleanup()
-    {
-        // A finished login ends the program; clear that request so the
-        // next test's dialogs run their own loops.
-        QTimer::singleShot(0, [] { QCoreApplication::exit(0); });
-        QCoreApplication::exec();
-    }
+    void cleanup() { clearQuitRequest(); }
     void cleanupTestCase()
     {
         m_dm.reset();

@@ -71,13 +71,14 @@ class StartupTest : public QObject
 
 private Q_SLOTS:
     void initTestCase() { m_db = std::make_unique<TestDatabase>(); }
+    void cleanup() { clearQuitRequest(); }
     void cleanupTestCase() { m_db.reset(); }
 
     void unreachableServerShowsTheMessageAndEnds()
     {
         BoxWatcher watcher(true);
         Startup startup(m_stamp);
-        QVERIFY(!startup.start({"factorydb", "127.0.0.9"}));
+        QCOMPARE(startup.run({"factorydb", "127.0.0.9"}), 1);
         QCOMPARE(watcher.seen.size(), 1);
         QCOMPARE(watcher.seen[0].title, QStringLiteral("Ошибка!"));
         QCOMPARE(watcher.seen[0].text, QStringLiteral("Подключение к БД отсутсвует!!!"));
@@ -103,10 +104,9 @@ private Q_SLOTS:
         setRecord(20240216, 79176); // one second newer than this build
         BoxWatcher watcher(false);  // nobody dismisses the message
         Startup startup(m_stamp);
-        QVERIFY(startup.start({m_db->name(), host()}));
         QElapsedTimer clock;
         clock.start();
-        QApplication::exec();
+        QCOMPARE(startup.run({m_db->name(), host()}), 0);
         QVERIFY2(clock.elapsed() < 6500, qPrintable(QString::number(clock.elapsed())));
         QCOMPARE(watcher.seen.size(), 1);
         QCOMPARE(watcher.seen[0].title, QStringLiteral("Ошибка"));

@@ -3,13 +3,20 @@
 #include "app/connection.h"
 #include "data/datamodule.h"
 
-#include <QProcessEnvironment>
+#include <QCoreApplication>
+#include <QTimer>
 
 namespace tabel::test {
 
 static QString host()
 {
     return qEnvironmentVariable("TABEL_TEST_HOST", QStringLiteral("127.0.0.1"));
+}
+
+void clearQuitRequest()
+{
+    QTimer::singleShot(0, [] { QCoreApplication::exit(0); });
+    QCoreApplication::exec();
 }
 
 void maintenance(const QString &sql)

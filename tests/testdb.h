@@ -19,6 +19,11 @@ private:
     QString m_name;
 };
 
+// A finished login ends the program, which outside a running message loop
+// leaves every later dialog returning at once; tests clear that request
+// between test functions.
+void clearQuitRequest();
+
 // Runs one statement on the maintenance database.
 void maintenance(const QString &sql);
 
