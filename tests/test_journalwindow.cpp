@@ -11,7 +11,9 @@
 #include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
+#include <QCalendarWidget>
 #include <QCheckBox>
+#include <QDateEdit>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QTableView>
@@ -139,6 +141,14 @@ private Q_SLOTS:
         QTest::keyClick(w->findChild<QWidget *>(names::journalDate), Qt::Key_Return);
         QVERIFY(!box->isChecked());
         QCOMPARE(w->journal().date(), nextWeekday(m_day, 1));
+        // Closing the calendar confirms the date as Enter does.
+        auto *picker = w->findChild<QDateEdit *>(names::journalDate);
+        picker->setDate(nextWeekday(m_day, 7));
+        QWidget *calendar = picker->calendarWidget()->window();
+        calendar->show();
+        calendar->hide();
+        QTRY_COMPARE(w->journal().date(), nextWeekday(m_day, 7));
+        QVERIFY(box->isChecked());
         // Activation on a weekday never clears a ticked box.
         if (!Journal::isWeekend(QDate::currentDate())) {
             box->setChecked(true);
