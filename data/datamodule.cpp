@@ -101,13 +101,7 @@ static QString errorText(const QSqlError &e)
     return text.isEmpty() ? e.text() : text;
 }
 
-static void bindAll(QSqlQuery &q, const Params &params)
-{
-    for (const auto &[name, value] : params)
-        q.bindValue(QLatin1Char(':') + name, value);
-}
-
-RowSet DataModule::select(const QString &name, const QString &sql, const Params &params)
+QSqlQuery DataModule::run(const QString &name, const QString &sql, const Params &params)
 {
     if (m_trace)
         m_trace(name, sql);
@@ -118,13 +112,18 @@ RowSet DataModule::select(const QString &name, const QString &sql, const Params 
         ok = q.exec(sql);
     } else {
         ok = q.prepare(sql);
-        if (ok) {
-            bindAll(q, params);
-            ok = q.exec();
-        }
+        for (const auto &[param, value] : params)
+            q.bindValue(QLatin1Char(':') + param, value);
+        ok = ok && q.exec();
     }
     if (!ok)
         fail(errorText(q.lastError()), sql);
+    return q;
+}
+
+RowSet DataModule::select(const QString &name, const QString &sql, const Params &params)
+{
+    QSqlQuery q = run(name, sql, params);
     RowSet out;
     const QSqlRecord rec = q.record();
     for (int i = 0; i < rec.count(); ++i)
@@ -142,22 +141,7 @@ RowSet DataModule::select(const QString &name, const QString &sql, const Params 
 
 int DataModule::execute(const QString &name, const QString &sql, const Params &params)
 {
-    if (m_trace)
-        m_trace(name, sql);
-    QSqlQuery q(db());
-    bool ok;
-    if (params.empty()) {
-        ok = q.exec(sql);
-    } else {
-        ok = q.prepare(sql);
-        if (ok) {
-            bindAll(q, params);
-            ok = q.exec();
-        }
-    }
-    if (!ok)
-        fail(errorText(q.lastError()), sql);
-    return q.numRowsAffected();
+    return run(name, sql, params).numRowsAffected();
 }
 
 int DataModule::operDel(int id)

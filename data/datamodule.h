@@ -5,6 +5,7 @@
 
 #include <QObject>
 #include <QSqlDatabase>
+#include <QSqlQuery>
 #include <array>
 #include <functional>
 #include <memory>
@@ -76,6 +77,7 @@ public:
 
 private:
     QSqlDatabase db() const;
+    QSqlQuery run(const QString &name, const QString &sql, const Params &params);
     [[noreturn]] void fail(const QString &text, const QString &sql) const;
 
     QString m_connectionName;
