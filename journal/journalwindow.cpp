@@ -18,6 +18,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
+#include <QStyledItemDelegate>
 #include <QTableView>
 #include <QTimer>
 
@@ -50,6 +51,22 @@ QVector<GridColumn> journalColumns()
         {QStringLiteral("Заведен"), QStringLiteral("vvod"), 72, centre},
     };
 }
+
+// The acceptance colour stays visible on the selected row too.
+class MarkDelegate : public QStyledItemDelegate
+{
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+protected:
+    void initStyleOption(QStyleOptionViewItem *option, const QModelIndex &index) const override
+    {
+        QStyledItemDelegate::initStyleOption(option, index);
+        const QVariant colour = index.data(Qt::ForegroundRole);
+        if (colour.isValid())
+            option->palette.setColor(QPalette::HighlightedText, colour.value<QColor>());
+    }
+};
 
 } // namespace
 
@@ -150,6 +167,7 @@ JournalWindow::JournalWindow(DataModule &dm, QWidget *parent)
             m_grid->setColumnWidth(i, cols[i].width);
         m_grid->setColumnHidden(i, cols[i].hidden);
     }
+    m_grid->setItemDelegate(new MarkDelegate(m_grid));
     connect(m_grid, &QTableView::doubleClicked, this, [this] { toggleAcceptance(); });
     layout->addWidget(m_grid, 1);
 
