@@ -1,10 +1,8 @@
 #include "journal/resultsetmodel.h"
 
 #include "data/resultset.h"
-#include "data/sqltext.h"
+#include "data/display.h"
 
-#include <QDate>
-#include <QDateTime>
 
 namespace tabel {
 
@@ -37,21 +35,6 @@ int ResultSetModel::columnCount(const QModelIndex &parent) const
     return parent.isValid() ? 0 : int(m_columns.size());
 }
 
-QString ResultSetModel::displayText(const QVariant &value)
-{
-    switch (value.typeId()) {
-    case QMetaType::QDate:
-        return value.toDate().toString(QStringLiteral("dd.MM.yyyy"));
-    case QMetaType::QDateTime:
-        return value.toDateTime().date().toString(QStringLiteral("dd.MM.yyyy"));
-    case QMetaType::Double:
-    case QMetaType::Float:
-        return sql::shortestDecimal(value.toDouble());
-    default:
-        return value.toString();
-    }
-}
-
 QVariant ResultSetModel::data(const QModelIndex &index, int role) const
 {
     if (!m_set || !index.isValid() || index.row() >= m_set->rowCount())
@@ -64,7 +47,7 @@ QVariant ResultSetModel::data(const QModelIndex &index, int role) const
     }
     switch (role) {
     case Qt::DisplayRole:
-        return displayText(m_set->value(index.row(), c.field));
+        return display::value(m_set->value(index.row(), c.field));
     case Qt::TextAlignmentRole:
         return QVariant::fromValue(c.alignment);
     default:

@@ -41,10 +41,6 @@ public:
     QVariant data(const QModelIndex &index, int role) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
-    // Display text of a value: dates as DD.MM.YYYY, numbers in their
-    // shortest form.
-    static QString displayText(const QVariant &value);
-
 private:
     QVector<GridColumn> m_columns;
     QPointer<ResultSet> m_set;

@@ -4,6 +4,7 @@
 #include "app/controlnames.h"
 #include "app/roles.h"
 #include "app/versiongate.h"
+#include "data/display.h"
 #include "data/sharedqueries.h"
 #include "data/sqltext.h"
 
@@ -52,6 +53,29 @@ private Q_SLOTS:
             QCOMPARE(sql::dateText(d), QStringLiteral("'05.03.2026'"));
         }
         QLocale::setDefault(QLocale::c());
+    }
+
+    void displayFollowsTheWorkstation_data()
+    {
+        QTest::addColumn<QString>("locale");
+        QTest::addColumn<double>("value");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("point locale") << "en_US" << 2218.86 << "2218.86";
+        QTest::newRow("comma locale, no grouping") << "ru_RU" << 2218.86 << "2218,86";
+        QTest::newRow("whole") << "ru_RU" << 1440.0 << "1440";
+        QTest::newRow("no trailing zeros") << "de_DE" << 1.5 << "1,5";
+        QTest::newRow("zero") << "ru_RU" << 0.0 << "0";
+    }
+    void displayFollowsTheWorkstation()
+    {
+        QFETCH(QString, locale);
+        QFETCH(double, value);
+        QFETCH(QString, text);
+        QLocale::setDefault(QLocale(locale));
+        QCOMPARE(display::number(value), text);
+        QCOMPARE(display::value(QVariant(value)), text);
+        QLocale::setDefault(QLocale::c());
+        QCOMPARE(display::value(QDate(2026, 3, 5)), QStringLiteral("05.03.2026"));
     }
 
     void quoting_data()

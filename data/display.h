@@ -1,0 +1,13 @@
+#pragma once
+
+#include <QString>
+#include <QVariant>
+
+// How values are shown to the user: the workstation's number format, in
+// the shortest form, without grouping; dates as DD.MM.YYYY.
+namespace tabel::display {
+
+QString number(double value);
+QString value(const QVariant &value);
+
+} // namespace tabel::display
