@@ -59,8 +59,10 @@ void ResultSet::close()
 
 void ResultSet::reopen()
 {
-    close();
-    open();
+    // Fetch first: when the statement fails, the rows shown so far stay.
+    m_all = m_dm.select(name(), m_sql, m_params);
+    m_open = true;
+    applyFilter();
 }
 
 void ResultSet::setCurrentRow(int row)

@@ -46,6 +46,7 @@ public:
     // Opening an open query does nothing, as with any dataset.
     void open();
     void close();
+    // Close and open again; on failure the rows held so far are kept.
     void reopen();
     bool isOpen() const { return m_open; }
 

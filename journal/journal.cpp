@@ -32,21 +32,14 @@ void Journal::load(const QDate &date)
 {
     m_date = date;
     for (int s = 1; s <= 4; ++s)
-        m_dm.smena(s).close();
-    for (int s = 1; s <= 4; ++s) {
-        ResultSet &q = m_dm.smena(s);
-        q.setParam(QStringLiteral("data"), date);
-        q.open();
-    }
-    Q_EMIT loaded();
+        m_dm.smena(s).setParam(QStringLiteral("data"), date);
+    refresh();
 }
 
 void Journal::refresh()
 {
     for (int s = 1; s <= 4; ++s)
-        m_dm.smena(s).close();
-    for (int s = 1; s <= 4; ++s)
-        m_dm.smena(s).open();
+        m_dm.smena(s).reopen();
     Q_EMIT loaded();
 }
 

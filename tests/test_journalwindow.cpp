@@ -235,6 +235,21 @@ private Q_SLOTS:
         w->toggleAcceptance();
     }
 
+    void databaseErrorGoesToTheErrorDisplay()
+    {
+        addEntry(*m_dm, {.date = m_day});
+        auto w = openJournal();
+        m_dm->execute("t", "alter table accounts_dep.smena rename to smena_gone");
+        auto shown = answerNextBox(QMessageBox::Ok);
+        w->findChild<QAbstractButton *>(names::journalRefresh)->click();
+        m_dm->execute("t", "alter table accounts_dep.smena_gone rename to smena");
+        QVERIFY(shown->seen);
+        QVERIFY2(shown->text.contains("accounts_dep.smena"), qPrintable(shown->text));
+        // The grid keeps what it showed, and the hourglass is gone.
+        QCOMPARE(w->findChild<QTableView *>(names::journalGrid)->model()->rowCount(), 1);
+        QVERIFY(!QApplication::overrideCursor());
+    }
+
     void hiddenMarkIsNotListed()
     {
         addEntry(*m_dm, {.date = m_day, .ok = "ta"});
