@@ -94,7 +94,7 @@ QVariant ResultSet::value(int row, int column) const
     return m_data.rows[row][column];
 }
 
-void ResultSet::setFilter(std::function<bool(const ResultSet &, int)> filter)
+void ResultSet::setFilter(std::function<bool(const RowSet &, int)> filter)
 {
     m_filter = std::move(filter);
     applyFilter();
@@ -117,13 +117,9 @@ void ResultSet::applyFilter()
     } else {
         m_data.columns = m_all.columns;
         m_data.rows.clear();
-        // The filter reads the unfiltered rows through a temporary view.
-        RowSet keep = m_data;
-        m_data = m_all;
         for (int r = 0; r < m_all.size(); ++r)
-            if (m_filter(*this, r))
-                keep.rows.push_back(m_all.rows[r]);
-        m_data = keep;
+            if (m_filter(m_all, r))
+                m_data.rows.push_back(m_all.rows[r]);
     }
     m_current = m_data.isEmpty() ? -1 : 0;
     Q_EMIT reset();

@@ -64,7 +64,7 @@ public:
 
     // A row filter (search fields of the lists); rows that fail it are
     // hidden until the filter is removed.
-    void setFilter(std::function<bool(const ResultSet &, int sourceRow)> filter);
+    void setFilter(std::function<bool(const RowSet &all, int row)> filter);
     void clearFilter();
     bool isFiltered() const { return bool(m_filter); }
 
@@ -82,7 +82,7 @@ private:
     RowSet m_all;
     RowSet m_data;
     int m_current = -1;
-    std::function<bool(const ResultSet &, int)> m_filter;
+    std::function<bool(const RowSet &, int)> m_filter;
 };
 
 } // namespace tabel

@@ -53,6 +53,12 @@ private Q_SLOTS:
         QCOMPARE(oper.value(1, "norma").toInt(), 2);
         QCOMPARE(oper.value(1, "nmn").toString(), QStringLiteral("Готовая продукция"));
         QCOMPARE(oper.value(0, "nmn").toString(), QStringLiteral("Заготовки"));
+        // A row filter hides rows until it is switched off, without a reload.
+        oper.setFilter([](const RowSet &all, int row) { return all.value(row, "marka") == "КР-100"; });
+        QCOMPARE(oper.rowCount(), 1);
+        QCOMPARE(oper.value(0, "id").toInt(), 11);
+        oper.clearFilter();
+        QCOMPARE(oper.rowCount(), 2);
         // An operation without norms is not listed.
         m_dm->execute("t", "delete from accounts_dep.norm where o_id=12");
         oper.reopen();
