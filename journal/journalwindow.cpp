@@ -168,6 +168,12 @@ JournalWindow::JournalWindow(DataModule &dm, QWidget *parent)
         m_grid->setColumnHidden(i, cols[i].hidden);
     }
     m_grid->setItemDelegate(new MarkDelegate(m_grid));
+    // The query's current row follows the grid's selection.
+    connect(m_grid->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            [this](const QModelIndex &now) {
+                if (now.isValid())
+                    m_journal.current().setCurrentRow(now.row());
+            });
     connect(m_grid, &QTableView::doubleClicked, this, [this] { toggleAcceptance(); });
     layout->addWidget(m_grid, 1);
 
@@ -292,23 +298,15 @@ void JournalWindow::selectShift(int shift)
 
 void JournalWindow::showShift(int shift)
 {
+    // Also called after reloads: the grid takes the query's rows afresh and
+    // goes to its current row.
     ResultSet &q = m_journal.data().smena(shift);
-    if (m_model->resultSet() != &q)
-        m_model->setResultSet(&q);
-    else
-        m_model->setResultSet(&q); // rows may have been reloaded
+    m_model->setResultSet(&q);
     for (int s = 1; s <= 4; ++s)
         m_shifts->button(s)->setStyleSheet(s == shift ? kShiftOn : QString());
     m_journal.setShift(shift);
     if (q.currentRow() >= 0)
         m_grid->selectRow(q.currentRow());
-    // The query's current row follows the grid's selection.
-    disconnect(m_grid->selectionModel(), nullptr, this, nullptr);
-    connect(m_grid->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
-            [this](const QModelIndex &now) {
-                if (now.isValid())
-                    m_journal.current().setCurrentRow(now.row());
-            });
 }
 
 void JournalWindow::activate()

@@ -178,11 +178,13 @@ private Q_SLOTS:
 
     void doubleClickTogglesAcceptance()
     {
-        const int id = addEntry(*m_dm, {.date = m_day, .ok = "да"});
+        const int other = addEntry(*m_dm, {.worker = 1, .date = m_day, .ok = "no"});
+        const int id = addEntry(*m_dm, {.worker = 2, .date = m_day, .ok = "да"});
         auto w = openJournal();
         auto *grid = w->findChild<QTableView *>(names::journalGrid);
-        QCOMPARE(grid->model()->index(0, 10).data(Qt::ForegroundRole).value<QColor>(), QColor(0, 128, 0));
-        const QRect cell = grid->visualRect(grid->model()->index(0, 1));
+        QCOMPARE(grid->model()->index(1, 10).data(Qt::ForegroundRole).value<QColor>(), QColor(0, 128, 0));
+        // The second row: the toggle acts on the row under the mouse.
+        const QRect cell = grid->visualRect(grid->model()->index(1, 1));
         auto doubleClick = [&] {
             QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, cell.center());
             QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {}, cell.center());
@@ -191,7 +193,9 @@ private Q_SLOTS:
         QCOMPARE(mark(id), QStringLiteral("no"));
         doubleClick();
         QCOMPARE(mark(id), QStringLiteral("ok"));
-        QCOMPARE(grid->model()->index(0, 10).data(Qt::ForegroundRole).value<QColor>(), QColor(0, 128, 0));
+        QCOMPARE(mark(other), QStringLiteral("no"));
+        QCOMPARE(grid->model()->index(1, 10).data(Qt::ForegroundRole).value<QColor>(), QColor(0, 128, 0));
+        QCOMPARE(grid->currentIndex().row(), 1);
     }
 
     void dataEntryLoginCannotAccept()
