@@ -147,6 +147,15 @@ private Q_SLOTS:
         QCOMPARE(m_dm->control(QStringLiteral("select %1 as d").arg(sql::date(m_day))).value(0, "d").toDate(), m_day);
     }
 
+    void connectionReadsBareDatesDayFirstWhateverTheServerSays()
+    {
+        m_dm->execute("t", QStringLiteral("alter database %1 set datestyle to 'ISO, MDY'").arg(m_db->name()));
+        DataModule fresh("fresh");
+        fresh.open(m_db->connectionString());
+        m_dm->execute("t", QStringLiteral("alter database %1 set datestyle to 'ISO, DMY'").arg(m_db->name()));
+        QCOMPARE(fresh.control("select '05.03.2026'::date as d").value(0, "d").toDate(), m_day);
+    }
+
     void transactionRollsBackUnlessCommitted()
     {
         const QString count = "select count(*) as n from accounts_dep.vid_oper";
