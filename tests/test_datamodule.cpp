@@ -32,8 +32,7 @@ private Q_SLOTS:
     void initTestCase()
     {
         m_db = std::make_unique<TestDatabase>();
-        m_dm = std::make_unique<DataModule>();
-        m_dm->open(m_db->connectionString());
+        m_dm = m_db->connect();
     }
     void init() { loadShop(*m_dm); }
     void cleanupTestCase()

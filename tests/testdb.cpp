@@ -43,6 +43,13 @@ TestDatabase::~TestDatabase()
     }
 }
 
+std::unique_ptr<DataModule> TestDatabase::connect(const QString &connectionName) const
+{
+    auto dm = std::make_unique<DataModule>(connectionName);
+    dm->open(connectionString());
+    return dm;
+}
+
 QString TestDatabase::connectionString() const
 {
     return tabel::connectionString(m_name, host());

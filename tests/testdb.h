@@ -1,6 +1,11 @@
 #pragma once
 
 #include <QString>
+#include <memory>
+
+namespace tabel {
+class DataModule;
+}
 
 namespace tabel::test {
 
@@ -14,6 +19,8 @@ public:
 
     QString name() const { return m_name; }
     QString connectionString() const;
+    // An open data module on this database.
+    std::unique_ptr<DataModule> connect(const QString &connectionName = QStringLiteral("tabel")) const;
 
 private:
     QString m_name;
