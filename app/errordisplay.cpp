@@ -1,7 +1,5 @@
 #include "app/errordisplay.h"
 
-#include "data/notifier.h"
-
 #include <QAction>
 #include <QApplication>
 #include <QMessageBox>
@@ -14,18 +12,15 @@ static QWidget *dialogParent()
     return w ? w : QApplication::activeWindow();
 }
 
-void showError(const QString &text)
-{
-    QMessageBox box(QMessageBox::Critical, QStringLiteral("Ошибка"), text, QMessageBox::Ok,
-                    dialogParent());
-    box.setObjectName(QStringLiteral("errorDisplay"));
-    box.exec();
-}
-
 void showRefusal(const QString &caption, const QString &text)
 {
     QMessageBox box(QMessageBox::Critical, caption, text, QMessageBox::Ok, dialogParent());
     box.exec();
+}
+
+void showError(const QString &text)
+{
+    showRefusal(QStringLiteral("Ошибка"), text);
 }
 
 bool askYesNo(const QString &caption, const QString &text)

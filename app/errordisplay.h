@@ -1,9 +1,10 @@
 #pragma once
 
+#include "data/dberror.h"
+#include "data/notifier.h"
+
 #include <QString>
 #include <QWidget>
-
-#include "data/notifier.h"
 
 namespace tabel {
 
@@ -19,7 +20,21 @@ bool askYesNo(const QString &caption, const QString &text);
 // Runs a user action; a database error stops it and goes to the default
 // display, and the hourglass (if any) is taken back.
 template <class F>
-void guarded(F &&action);
+void guarded(F &&action)
+{
+    try {
+        action();
+    } catch (const DbError &e) {
+        showError(e.text());
+    }
+}
+
+// Shows the refusals of rules code as message boxes.
+class MessageBoxNotifier : public Notifier
+{
+public:
+    void error(const QString &caption, const QString &text) override { showRefusal(caption, text); }
+};
 
 // Hourglass for the lifetime of the object.
 class BusyCursor
@@ -34,25 +49,4 @@ public:
 // Switches off the named controls (widgets or actions) of a window.
 void disableControls(QWidget *window, const QVector<QString> &names);
 
-} // namespace tabel
-
-#include "data/dberror.h"
-
-template <class F>
-void tabel::guarded(F &&action)
-{
-    try {
-        action();
-    } catch (const DbError &e) {
-        showError(e.text());
-    }
-}
-
-namespace tabel {
-// Shows the refusals of rules code as message boxes.
-class MessageBoxNotifier : public Notifier
-{
-public:
-    void error(const QString &caption, const QString &text) override { showRefusal(caption, text); }
-};
 } // namespace tabel

@@ -9,7 +9,6 @@
 #include "data/datamodule.h"
 #include "journal/journalwindow.h"
 
-#include <QMessageBox>
 #include <QTimer>
 
 namespace tabel {
@@ -34,10 +33,7 @@ bool Startup::start(const QStringList &arguments)
     try {
         m_dm->open(connectionStringFromArguments(arguments));
     } catch (const DbError &) {
-        QMessageBox box(QMessageBox::Critical, QStringLiteral("Ошибка!"),
-                        QString::fromUtf8(noConnectionMessage), QMessageBox::Ok);
-        box.setObjectName(QStringLiteral("noConnection"));
-        box.exec();
+        showRefusal(QStringLiteral("Ошибка!"), QString::fromUtf8(noConnectionMessage));
         return false;
     }
     m_journal = std::make_unique<JournalWindow>(*m_dm);
@@ -73,11 +69,7 @@ void Startup::versionCheck()
         return;
     // The program ends even if nobody dismisses the message.
     m_login->terminationTimer()->start();
-    QMessageBox box(QMessageBox::Critical, QStringLiteral("Ошибка"),
-                    QString::fromUtf8(outdatedMessage), QMessageBox::Ok,
-                    QApplication::activeModalWidget());
-    box.setObjectName(QStringLiteral("outdated"));
-    box.exec();
+    showRefusal(QStringLiteral("Ошибка"), QString::fromUtf8(outdatedMessage));
     requestEnd();
 }
 

@@ -6,7 +6,6 @@
 #include "journal/resultsetmodel.h"
 
 #include <QAbstractButton>
-#include <QApplication>
 #include <QButtonGroup>
 #include <QCalendarWidget>
 #include <QCheckBox>
@@ -15,7 +14,6 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMenuBar>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
 #include <QStyledItemDelegate>
