@@ -65,7 +65,6 @@ bool LoginWindow::login()
         return false;
     }
     m_session.role = role;
-    m_session.loginWord = word;
     disableControls(&m_journal, controlsOffIn(role, QLatin1String(names::journalWindow)));
     m_journal.journal().setHiddenMark(QStringLiteral("ta"));
     hide();

@@ -13,8 +13,9 @@ Role roleForWord(const QString &typed)
         return Role::DataEntry;
     if (w == QLatin1String(acceptanceWord))
         return Role::Acceptance;
-    if (w == QLatin1String("61730482") || w == QLatin1String("5283"))
-        return Role::FullAccess;
+    for (const char *code : fullAccessWords)
+        if (w == QLatin1String(code))
+            return Role::FullAccess;
     return Role::None;
 }
 

@@ -9,6 +9,9 @@
 #include <QSqlQuery>
 #include <QSqlRecord>
 
+#include <stdexcept>
+#include <string>
+
 namespace tabel {
 
 DataModule::DataModule(const QString &connectionName, QObject *parent)
@@ -158,7 +161,11 @@ ResultSet &DataModule::smena(int shift)
 
 ResultSet &DataModule::hTabel(int shift)
 {
-    return *m_hTabel[qBound(1, shift, 3) - 1];
+    // Overtime has no sheet query; handing out another shift's would show
+    // the wrong rows without a word.
+    if (shift < 1 || shift > 3)
+        throw std::out_of_range("no hours-sheet query for shift " + std::to_string(shift));
+    return *m_hTabel[shift - 1];
 }
 
 ResultSet *DataModule::query(const QString &name)

@@ -49,7 +49,7 @@ public:
     ResultSet &vidOper() { return *m_vidOper; }
     // Any shift outside 1..4 counts as 1.
     ResultSet &smena(int shift);
-    // Shifts 1..3.
+    // Shifts 1..3; any other shift throws std::out_of_range.
     ResultSet &hTabel(int shift);
     ResultSet *query(const QString &name);
 

@@ -65,6 +65,27 @@ void ResultSet::reopen()
     applyFilter();
 }
 
+void ResultSet::reopenKeepingRow()
+{
+    const int row = m_current;
+    reopen();
+    if (row > 0)
+        setCurrentRow(row);
+}
+
+RowSet ResultSet::fetch(const Params &params) const
+{
+    return m_dm.select(name(), m_sql, params);
+}
+
+void ResultSet::adopt(const Params &params, RowSet rows)
+{
+    m_params = params;
+    m_all = std::move(rows);
+    m_open = true;
+    applyFilter();
+}
+
 void ResultSet::setCurrentRow(int row)
 {
     if (m_data.isEmpty())
@@ -94,7 +115,7 @@ QVariant ResultSet::value(int row, int column) const
     return m_data.rows[row][column];
 }
 
-void ResultSet::setFilter(std::function<bool(const RowSet &, int)> filter)
+void ResultSet::setFilter(RowPredicate filter)
 {
     m_filter = std::move(filter);
     applyFilter();

@@ -25,6 +25,8 @@ struct RowSet
 };
 
 using Params = std::map<QString, QVariant>;
+// Keeps a row of a query's result when true.
+using RowPredicate = std::function<bool(const RowSet &all, int row)>;
 
 // A named read-only query with a current row. It keeps its text and its
 // parameter values between openings; the windows' grids show its rows.
@@ -48,6 +50,14 @@ public:
     void close();
     // Close and open again; on failure the rows held so far are kept.
     void reopen();
+    // A refresh after a change: reopen and go back to the row number the
+    // query stood on, as far as the new rows reach.
+    void reopenKeepingRow();
+    // The rows the query would hold with these parameters, fetched without
+    // touching the query; adopt() then takes them with the parameters. Lets
+    // a caller reload several queries all or nothing.
+    RowSet fetch(const Params &params) const;
+    void adopt(const Params &params, RowSet rows);
     bool isOpen() const { return m_open; }
 
     int rowCount() const { return m_data.size(); }
@@ -64,7 +74,8 @@ public:
 
     // A row filter (search fields of the lists); rows that fail it are
     // hidden until the filter is removed.
-    void setFilter(std::function<bool(const RowSet &all, int row)> filter);
+    // A null filter switches filtering off.
+    void setFilter(RowPredicate filter);
     void clearFilter();
     bool isFiltered() const { return bool(m_filter); }
 
@@ -82,7 +93,7 @@ private:
     RowSet m_all;
     RowSet m_data;
     int m_current = -1;
-    std::function<bool(const RowSet &, int)> m_filter;
+    RowPredicate m_filter;
 };
 
 } // namespace tabel

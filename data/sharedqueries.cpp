@@ -51,9 +51,10 @@ QString smenaSql(int shift)
             "smena.f_gds_qty_use, smena.id_gds_use, smena.id_cons_use from cmn_contractor.person "
             "person, accounts_dep.izdel,accounts_dep.oper,accounts_dep.smena,accounts_dep.vid_oper  "
             "where smena.i_id=izdel.id and smena.o_id=oper.id and (w_id=person.id or "
-            "s_code::t_id=w_id) and  oper.vid=vid_oper.id and smena.smena=%1 and smena.data=:data "
+            "%2=w_id) and  oper.vid=vid_oper.id and smena.smena=%1 and smena.data=:data "
             "and ")
-              .arg(shift);
+              .arg(shift)
+              .arg(sql::codeAsInteger(QStringLiteral("s_code"), QStringLiteral("t_id")));
     if (shift == 1)
         return head
             + QStringLiteral("ok!=:ok order by  fio, izdel.marka, vid_oper.vid, oper.naimen, color");
@@ -68,12 +69,13 @@ QString hTabelSql(int shift)
                "(sum(s.cena*(kol_vo-brak))/(%1)) end ::numeric(10,2) as average_price, "
                "sum(s.cena*(kol_vo-brak))::numeric(10,2) as cena_all, h_tabel.* from "
                "accounts_dep.h_tabel, cmn_contractor.person, accounts_dep.smena s where "
-               "h_tabel.w_id=person.s_code::integer and h_tabel.smena=%2 and month=:mnth and "
+               "h_tabel.w_id=%3 and h_tabel.smena=%2 and month=:mnth and "
                "s.w_id = h_tabel.w_id and h_tabel.year=:yea and s.data >=:date1 and s.data "
                "<:date2 group by person.s_caption,h_tabel.w_id,h_tabel.month,h_tabel.year,"
                "h_tabel.smena,h_tabel.id order by fio")
         .arg(sum)
-        .arg(shift);
+        .arg(shift)
+        .arg(sql::codeAsInteger(QStringLiteral("person.s_code"), QStringLiteral("integer")));
 }
 
 QString operDelSql()

@@ -1,7 +1,9 @@
 #include "data/sqltext.h"
 
-#include <cfenv>
+#include <charconv>
 #include <cmath>
+#include <string>
+
 #include <QLocale>
 #include <QStringList>
 
@@ -43,15 +45,38 @@ QString quoted(const QString &text)
 
 double roundHalfEven(double value, int decimals)
 {
-    const double scale = std::pow(10.0, decimals);
-    const double scaled = value * scale;
-    // Ties go to the even neighbour; the scaled value is taken as a decimal
-    // tie when the multiplication lands on .5 exactly.
-    const int old = std::fegetround();
-    std::fesetround(FE_TONEAREST);
-    const double r = std::nearbyint(scaled);
-    std::fesetround(old);
-    return r / scale;
+    if (!std::isfinite(value) || decimals < 0)
+        return value;
+    // The tie is decided on the value's shortest decimal text, the number
+    // the user sees: 1.03125 is a tie even though the nearest double lies
+    // a little below it, and value * 10^4 would decide it on that.
+    char buf[512];
+    const auto res = std::to_chars(buf, buf + sizeof buf, std::fabs(value), std::chars_format::fixed);
+    const std::string text(buf, res.ptr);
+    const std::size_t dot = text.find('.');
+    if (dot == std::string::npos || text.size() - dot - 1 <= std::size_t(decimals))
+        return value;
+    std::string digits = text.substr(0, dot) + text.substr(dot + 1, std::size_t(decimals));
+    const char next = text[dot + 1 + std::size_t(decimals)];
+    const std::string rest = text.substr(dot + 2 + std::size_t(decimals));
+    const bool restZero = rest.find_first_not_of('0') == std::string::npos;
+    const bool odd = (digits.back() - '0') % 2 == 1;
+    std::size_t intLen = dot;
+    if (next > '5' || (next == '5' && (!restZero || odd))) {
+        int i = int(digits.size()) - 1;
+        while (i >= 0 && digits[std::size_t(i)] == '9')
+            digits[std::size_t(i--)] = '0';
+        if (i < 0) {
+            digits.insert(digits.begin(), '1');
+            ++intLen;
+        } else {
+            ++digits[std::size_t(i)];
+        }
+    }
+    digits.insert(intLen, 1, '.');
+    double out = 0;
+    std::from_chars(digits.data(), digits.data() + digits.size(), out, std::chars_format::fixed);
+    return std::signbit(value) ? -out : out;
 }
 
 QString shortestDecimal(double value)
@@ -77,6 +102,15 @@ QString rewriteSeparator(const QString &number, const QString &separator)
     QString out = number;
     out.replace(at, 1, separator);
     return out;
+}
+
+QString codeAsInteger(const QString &column, const QString &type)
+{
+    // CASE evaluates its branches only for rows that pass the test, so the
+    // casts never see a code they would refuse.
+    return QStringLiteral("(case when %1 ~ '^[[:space:]]*[-+]?[0-9]+[[:space:]]*$' then case when "
+                          "%1::numeric between -2147483648 and 2147483647 then %1::%2 end end)")
+        .arg(column, type);
 }
 
 QString daySum()

@@ -20,7 +20,8 @@ QString dayMonthYear(const QDate &d);
 // A text literal with apostrophes doubled.
 QString quoted(const QString &text);
 
-// Half-to-even rounding to the given number of decimals.
+// Half-to-even rounding to the given number of decimals, the tie decided
+// on the value's shortest decimal text.
 double roundHalfEven(double value, int decimals);
 // Shortest decimal text with a point, no exponent, no grouping.
 QString shortestDecimal(double value);
@@ -30,6 +31,13 @@ QString price(double value);
 // Separator rewrite: the first "," (or, lacking one, the first ".")
 // becomes the given separator.
 QString rewriteSeparator(const QString &number, const QString &separator);
+
+// A person's code (cmn_contractor.person.s_code, text kept by the plant's
+// other systems) cast to a whole-number type ("t_id", "t_integer",
+// "integer"). A code that is not a whole number fitting the type, such as
+// a contractor's "ИП-001", reads as NULL and matches no worker instead of
+// failing the whole statement.
+QString codeAsInteger(const QString &column, const QString &type);
 
 // "coalesce(d1,0)+...+coalesce(d31,0)"
 QString daySum();

@@ -340,8 +340,9 @@ JOIN full_name n ON n.female = wk.female
  AND n.rk = (wk.sex_rank - 1) % (SELECT count(*) FROM full_name f WHERE f.female = wk.female) + 1
 ORDER BY wk.w;
 
--- The plant's people register. Every s_code is digits or NULL, and no worker
--- is matched by id to one row and by s_code to another.
+-- The plant's people register. Workers' codes are digits or NULL, and no
+-- worker is matched by id to one row and by s_code to another; the register
+-- also holds contractors whose codes are not numbers at all.
 INSERT INTO cmn_contractor.person (id, s_caption, s_code)
 SELECT CASE wk.reg WHEN 'C' THEN 1000000 + wk.w ELSE wk.w END,
        p.fio,
@@ -362,7 +363,10 @@ INSERT INTO cmn_contractor.person (id, s_caption, s_code) VALUES
     (2000005, 'Крылова Наталья Юрьевна', NULL),
     (2000006, 'Афанасьев Игорь Владимирович', '900006'),
     (2000007, 'Лазарева Ольга Андреевна', '900007'),
-    (2000008, 'Ершов Виктор Геннадьевич', NULL);
+    (2000008, 'Ершов Виктор Геннадьевич', NULL),
+    (2000009, 'ИП Сорокин Максим Ильич', 'ИП-001'),
+    (2000010, 'ООО «Фасадмонтаж»', 'К-0042'),
+    (2000011, 'Подрядчик без табельного номера', '12 345');
 
 ------------------------------------------------------------------------------
 -- Shift journal

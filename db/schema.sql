@@ -51,9 +51,11 @@ END $$;
 
 -- People known to the plant. A department worker (accounts_dep.person) is
 -- found here either by id or by s_code holding his worker id as digits.
--- Queries cast s_code to an integer for every row they scan, so s_code must
--- be NULL or digits only; the expression indexes below also reject anything
--- else at insert time.
+-- Other systems keep other codes here too (a contractor's "ИП-001"), so the
+-- program reads s_code as a number only where it is a whole number that
+-- fits, through a CASE expression; the index below is on exactly that
+-- expression. t_id and t_integer carry no constraint, so the planner reduces
+-- the casts to integer and this one index serves every spelling.
 CREATE SEQUENCE IF NOT EXISTS cmn_contractor.person_id_seq;
 CREATE TABLE IF NOT EXISTS cmn_contractor.person (
     id        numeric(18,0) PRIMARY KEY DEFAULT nextval('cmn_contractor.person_id_seq'),
@@ -62,10 +64,11 @@ CREATE TABLE IF NOT EXISTS cmn_contractor.person (
 );
 ALTER SEQUENCE cmn_contractor.person_id_seq OWNED BY cmn_contractor.person.id;
 CREATE INDEX IF NOT EXISTS person_s_code_idx ON cmn_contractor.person (s_code);
--- Worker lookups by code cast it as s_code::t_id or s_code::integer. t_id has
--- no constraint, so the planner reduces both casts to the same expression and
--- this one index serves either spelling.
-CREATE INDEX IF NOT EXISTS person_s_code_t_id_idx ON cmn_contractor.person ((s_code::t_id));
+-- An index on a plain s_code::t_id would refuse every non-numeric code at
+-- insert time; databases set up by an earlier version of this script have one.
+DROP INDEX IF EXISTS cmn_contractor.person_s_code_t_id_idx;
+CREATE INDEX IF NOT EXISTS person_s_code_number_idx ON cmn_contractor.person
+    (((case when s_code ~ '^[[:space:]]*[-+]?[0-9]+[[:space:]]*$' then case when s_code::numeric between -2147483648 and 2147483647 then s_code::t_id end end)));
 
 -- Classifier; product groups are the items of level 2.
 CREATE SEQUENCE IF NOT EXISTS cmn_classifier.item_id_seq;

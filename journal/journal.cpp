@@ -7,6 +7,8 @@
 #include "data/transaction.h"
 #include "journal/hoursposting.h"
 
+#include <array>
+
 namespace tabel {
 
 Journal::Journal(DataModule &dm, QObject *parent) : QObject(parent), m_dm(dm)
@@ -30,10 +32,19 @@ ResultSet &Journal::current() const
 
 void Journal::load(const QDate &date)
 {
-    m_date = date;
+    // All four queries are read before any of them takes the new date, so
+    // a failure leaves the journal wholly on its previous date.
+    std::array<Params, 4> params;
+    std::array<RowSet, 4> rows;
+    for (int s = 1; s <= 4; ++s) {
+        params[s - 1] = m_dm.smena(s).params();
+        params[s - 1][QStringLiteral("data")] = date;
+        rows[s - 1] = m_dm.smena(s).fetch(params[s - 1]);
+    }
     for (int s = 1; s <= 4; ++s)
-        m_dm.smena(s).setParam(QStringLiteral("data"), date);
-    refresh();
+        m_dm.smena(s).adopt(params[s - 1], std::move(rows[s - 1]));
+    m_date = date;
+    Q_EMIT loaded();
 }
 
 void Journal::refresh()
@@ -56,10 +67,13 @@ bool Journal::deleteCurrent()
         return false;
     const int worker = q.value(QStringLiteral("w_id")).toInt();
     const int id = q.value(QStringLiteral("id")).toInt();
+    // The day of the row itself: the hours posted are those of the day the
+    // entry leaves, whatever the date picker shows meanwhile.
+    const QDate day = q.value(QStringLiteral("data")).toDate();
     {
         Transaction tx(m_dm);
         m_dm.delSmena(QStringLiteral("delete from accounts_dep.smena where id=%1").arg(sql::integer(id)));
-        HoursPosting(m_dm).remove(pieceWorkKey(worker, m_shift, m_date));
+        HoursPosting(m_dm).remove(pieceWorkKey(worker, m_shift, day));
         tx.commit();
     }
     q.reopen();

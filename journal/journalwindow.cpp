@@ -2,8 +2,8 @@
 
 #include "app/controlnames.h"
 #include "app/errordisplay.h"
+#include "app/resultgrid.h"
 #include "data/datamodule.h"
-#include "journal/resultsetmodel.h"
 
 #include <QAbstractButton>
 #include <QButtonGroup>
@@ -121,8 +121,8 @@ JournalWindow::JournalWindow(DataModule &dm, QWidget *parent)
     layout->addLayout(top);
 
     // The grid.
-    m_model = new ResultSetModel(journalColumns(), this);
-    m_model->setCellStyle([](const ResultSet &set, int row, const QString &field, int role) -> QVariant {
+    m_grid = new ResultGrid(journalColumns(), this);
+    m_grid->resultModel()->setCellStyle([](const ResultSet &set, int row, const QString &field, int role) -> QVariant {
         if (field != QLatin1String("ok"))
             return {};
         if (role == Qt::FontRole) {
@@ -135,12 +135,7 @@ JournalWindow::JournalWindow(DataModule &dm, QWidget *parent)
                                                                          : QColor(255, 0, 0);
         return {};
     });
-    m_grid = new QTableView(this);
     m_grid->setObjectName(QLatin1String(names::journalGrid));
-    m_grid->setModel(m_model);
-    m_grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    m_grid->setSelectionBehavior(QAbstractItemView::SelectRows);
-    m_grid->setSelectionMode(QAbstractItemView::SingleSelection);
     {
         // The column widths are set for a compact grid font.
         QFont f = m_grid->font();
@@ -149,29 +144,7 @@ JournalWindow::JournalWindow(DataModule &dm, QWidget *parent)
         m_grid->horizontalHeader()->setFont(f);
     }
     m_grid->verticalHeader()->setDefaultSectionSize(20);
-    m_grid->verticalHeader()->hide();
-    m_grid->horizontalHeader()->setDefaultAlignment(Qt::AlignCenter);
-    {
-        // The selected row stays visible when the grid loses the focus.
-        QPalette p = m_grid->palette();
-        p.setColor(QPalette::Inactive, QPalette::Highlight, p.color(QPalette::Active, QPalette::Highlight));
-        p.setColor(QPalette::Inactive, QPalette::HighlightedText,
-                   p.color(QPalette::Active, QPalette::HighlightedText));
-        m_grid->setPalette(p);
-    }
-    const auto &cols = m_model->gridColumns();
-    for (int i = 0; i < cols.size(); ++i) {
-        if (cols[i].width > 0)
-            m_grid->setColumnWidth(i, cols[i].width);
-        m_grid->setColumnHidden(i, cols[i].hidden);
-    }
     m_grid->setItemDelegate(new MarkDelegate(m_grid));
-    // The query's current row follows the grid's selection.
-    connect(m_grid->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
-            [this](const QModelIndex &now) {
-                if (now.isValid())
-                    m_journal.current().setCurrentRow(now.row());
-            });
     connect(m_grid, &QTableView::doubleClicked, this, [this] { toggleAcceptance(); });
     layout->addWidget(m_grid, 1);
 
@@ -298,13 +271,10 @@ void JournalWindow::showShift(int shift)
 {
     // Also called after reloads: the grid takes the query's rows afresh and
     // goes to its current row.
-    ResultSet &q = m_journal.data().smena(shift);
-    m_model->setResultSet(&q);
+    m_grid->setResultSet(&m_journal.data().smena(shift));
     for (int s = 1; s <= 4; ++s)
         m_shifts->button(s)->setStyleSheet(s == shift ? kShiftOn : QString());
     m_journal.setShift(shift);
-    if (q.currentRow() >= 0)
-        m_grid->selectRow(q.currentRow());
 }
 
 void JournalWindow::activate()
@@ -320,11 +290,17 @@ void JournalWindow::activate()
 
 void JournalWindow::changeDate()
 {
-    guarded([this] {
+    bool loaded = false;
+    guarded([&] {
         BusyCursor busy;
         m_journal.load(m_date->date());
-        m_dayOff->setChecked(Journal::isWeekend(m_date->date()));
+        loaded = true;
     });
+    if (loaded)
+        m_dayOff->setChecked(Journal::isWeekend(m_date->date()));
+    else if (m_journal.date().isValid())
+        // The grid still shows the journal's date; so must the picker.
+        m_date->setDate(m_journal.date());
     m_grid->setFocus();
 }
 
@@ -365,7 +341,10 @@ void JournalWindow::showEvent(QShowEvent *event)
     QDialog::showEvent(event);
     if (QScreen *screen = this->screen())
         move(screen->availableGeometry().center() - rect().center());
-    activate();
+    // The window system's own show events (a minimised window restored)
+    // are no return to the journal and must not reset its date.
+    if (!event->spontaneous())
+        activate();
 }
 
 int JournalWindow::runModal(QDialog &window)

@@ -12,14 +12,13 @@ class QButtonGroup;
 class QCheckBox;
 class QDateEdit;
 class QPushButton;
-class QTableView;
 class QTimer;
 class QVBoxLayout;
 
 namespace tabel {
 
 class DataModule;
-class ResultSetModel;
+class ResultGrid;
 
 // The working window: the entries of one date and shift, the main menu.
 class JournalWindow : public QDialog
@@ -81,8 +80,7 @@ private:
     QDateEdit *m_date = nullptr;
     QCheckBox *m_dayOff = nullptr;
     QButtonGroup *m_shifts = nullptr;
-    QTableView *m_grid = nullptr;
-    ResultSetModel *m_model = nullptr;
+    ResultGrid *m_grid = nullptr;
     QPointer<QWidget> m_calendarPopup;
 };
 

@@ -13,7 +13,7 @@ namespace tabel::test {
 void clearAll(DataModule &dm);
 
 // A small shop: workers 1 (named through cmn_contractor.person.id) and 2
-// (named through s_code), products 501 "КР-100" and 502 "КН-230",
+// (named through s_code), two contractors whose codes are not worker ids, products 501 "КР-100" and 502 "КН-230",
 // operation 11 (Резка, two norms 12.5 and 10) and 12 (a painting kind,
 // one norm 3), version record with separator ".".
 void loadShop(DataModule &dm);

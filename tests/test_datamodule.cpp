@@ -123,6 +123,8 @@ private Q_SLOTS:
         QCOMPARE(h.value(0, "average_price").toDouble(), 4.0);
         QVERIFY(h.value(0, "d1").isNull());
         QCOMPARE(h.value(0, "d5").toInt(), 8);
+        // Overtime has no sheet query of its own.
+        QVERIFY_THROWS_EXCEPTION(std::out_of_range, m_dm->hTabel(4));
     }
 
     void valuesRoundTrip()

@@ -238,6 +238,38 @@ private Q_SLOTS:
         w->toggleAcceptance();
     }
 
+    void failedReloadKeepsTheDateAndDeletePostsTheRowsDay()
+    {
+        const QString key = QStringLiteral("w_id=2 and smena=1 and month=%1 and year=%2").arg(m_day.month()).arg(m_day.year());
+        addEntry(*m_dm, {.worker = 2, .date = m_day, .shift = 1, .hours = 8});
+        m_dm->execute("t", QStringLiteral("insert into accounts_dep.h_tabel(smena, w_id, month, year, d%1) values (1, 2, %2, %3, 8)")
+                               .arg(m_day.day()).arg(m_day.month()).arg(m_day.year()));
+        auto w = openJournal();
+        QCOMPARE(w->journal().current().rowCount(), 1);
+
+        // The reload for the next day fails in its last query.
+        const QDate next = m_day.addDays(1);
+        m_dm->smena(4).setSql(m_dm->smena(4).sql().replace("accounts_dep.smena,", "accounts_dep.no_smena,"));
+        w->setPickedDate(next);
+        auto shown = answerNextBox(QMessageBox::Ok);
+        w->changeDate();
+        QVERIFY(shown->seen);
+        m_dm->smena(4).setSql(m_dm->smena(4).sql().replace("accounts_dep.no_smena,", "accounts_dep.smena,"));
+        // Neither the journal nor the picker moved, and every shift still
+        // answers for the old date.
+        QCOMPARE(w->journal().date(), m_day);
+        QCOMPARE(w->pickedDate(), m_day);
+        for (int s = 1; s <= 4; ++s)
+            QCOMPARE(m_dm->smena(s).param("data").toDate(), m_day);
+
+        // A delete now posts the day of the removed row, not another one.
+        answerNextBox(QMessageBox::Yes);
+        w->deleteCurrent();
+        QVERIFY(sheetCell(*m_dm, key, m_day.day()).isNull());
+        QVERIFY(sheetCell(*m_dm, key, next.day()).isNull());
+        QCOMPARE(sheetRows(*m_dm, key), 1);
+    }
+
     void databaseErrorGoesToTheErrorDisplay()
     {
         addEntry(*m_dm, {.date = m_day});

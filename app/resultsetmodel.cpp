@@ -1,8 +1,6 @@
-#include "journal/resultsetmodel.h"
+#include "app/resultsetmodel.h"
 
-#include "data/resultset.h"
 #include "data/display.h"
-
 
 namespace tabel {
 

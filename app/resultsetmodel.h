@@ -1,15 +1,13 @@
 #pragma once
 
-#include <QAbstractTableModel>
-#include <QColor>
-#include <QPointer>
-
 #include "data/resultset.h"
+
+#include <QAbstractTableModel>
+#include <QPointer>
 #include <QVector>
 #include <functional>
 
 namespace tabel {
-
 
 struct GridColumn
 {
