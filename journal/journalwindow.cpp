@@ -349,11 +349,17 @@ void JournalWindow::showEvent(QShowEvent *event)
 
 int JournalWindow::runModal(QDialog &window)
 {
-    const int result = window.exec();
+    int result = QDialog::Rejected;
+    runFromJournal([&] { result = window.exec(); });
+    return result;
+}
+
+void JournalWindow::runFromJournal(const std::function<void()> &open)
+{
+    guarded(open);
     // Coming back from another of the program's windows brings today's
     // journal back; message boxes do not pass through here.
     activate();
-    return result;
 }
 
 bool JournalWindow::eventFilter(QObject *watched, QEvent *event)

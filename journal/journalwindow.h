@@ -57,6 +57,8 @@ public:
     // Shows another of the program's windows modally over the journal; when
     // it closes, the journal is activated again.
     int runModal(QDialog &window);
+    // The same for an opener that prepares and shows the window itself.
+    void runFromJournal(const std::function<void()> &open);
 
 Q_SIGNALS:
     void addRequested();
