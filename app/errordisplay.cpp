@@ -18,6 +18,12 @@ void showRefusal(const QString &caption, const QString &text)
     box.exec();
 }
 
+void showInformation(const QString &caption, const QString &text)
+{
+    QMessageBox box(QMessageBox::Information, caption, text, QMessageBox::Ok, dialogParent());
+    box.exec();
+}
+
 void showError(const QString &text)
 {
     showRefusal(QStringLiteral("Ошибка"), text);

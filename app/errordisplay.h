@@ -14,6 +14,8 @@ void showError(const QString &text);
 
 // A refusal the program detects itself: error icon, OK, the given caption.
 void showRefusal(const QString &caption, const QString &text);
+// A notice: information icon, OK, the given caption.
+void showInformation(const QString &caption, const QString &text);
 // A Yes/No question with the question icon; true on Yes.
 bool askYesNo(const QString &caption, const QString &text);
 
@@ -34,6 +36,10 @@ class MessageBoxNotifier : public Notifier
 {
 public:
     void error(const QString &caption, const QString &text) override { showRefusal(caption, text); }
+    void information(const QString &caption, const QString &text) override
+    {
+        showInformation(caption, text);
+    }
 };
 
 // Hourglass for the lifetime of the object.

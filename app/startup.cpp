@@ -8,12 +8,16 @@
 #include "data/dberror.h"
 #include "data/datamodule.h"
 #include "journal/journalwindow.h"
+#include "reports/spreadsheet.h"
 
 #include <QTimer>
 
 namespace tabel {
 
-Startup::Startup(BuildStamp stamp) : m_stamp(stamp)
+static MessageBoxNotifier s_notifier;
+
+Startup::Startup(BuildStamp stamp)
+    : m_stamp(stamp), m_spreadsheet(std::make_unique<Spreadsheet>(&s_notifier))
 {
 }
 
@@ -23,8 +27,6 @@ Startup::~Startup()
     m_journal.reset();
     m_dm.reset();
 }
-
-static MessageBoxNotifier s_notifier;
 
 bool Startup::start(const QStringList &arguments)
 {

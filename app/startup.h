@@ -11,6 +11,7 @@ namespace tabel {
 class DataModule;
 class JournalWindow;
 class LoginWindow;
+class Spreadsheet;
 
 inline constexpr const char *noConnectionMessage = "Подключение к БД отсутсвует!!!";
 
@@ -39,6 +40,8 @@ public:
     JournalWindow &journal() { return *m_journal; }
     LoginWindow &login() { return *m_login; }
     Session &session() { return m_session; }
+    // The one spreadsheet of the run; every export writes into it.
+    Spreadsheet &spreadsheet() { return *m_spreadsheet; }
 
 private:
     BuildStamp m_stamp;
@@ -46,6 +49,7 @@ private:
     bool m_inVersionCheck = false;
     bool m_endRequested = false;
     std::unique_ptr<DataModule> m_dm;
+    std::unique_ptr<Spreadsheet> m_spreadsheet;
     std::unique_ptr<JournalWindow> m_journal;
     std::unique_ptr<LoginWindow> m_login;
 };

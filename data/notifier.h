@@ -11,6 +11,8 @@ class Notifier
 public:
     virtual ~Notifier() = default;
     virtual void error(const QString &caption, const QString &text) = 0;
+    // Something the user should know that is not a failure.
+    virtual void information(const QString &, const QString &) {}
 };
 
 class SilentNotifier : public Notifier
