@@ -101,13 +101,15 @@ void ListWindow::endPicking()
     m_middle->setDefault(false);
 }
 
-int ListWindow::runWithQuery()
+int ListWindow::runWithQuery(const std::function<void(ResultSet &)> &prepare)
 {
     int result = QDialog::Rejected;
     guarded([&] {
         if (ResultSet *set = resultSet()) {
             set->open();
             applySearch();
+            if (prepare)
+                prepare(*set);
         }
         result = exec();
     });

@@ -61,7 +61,9 @@ public:
     void endPicking();
 
     // Opens the query, shows the list modally and closes the query again.
-    int runWithQuery();
+    // prepare, when given, runs on the opened and filtered query before the
+    // list is shown (to put it on a starting row).
+    int runWithQuery(const std::function<void(ResultSet &)> &prepare = {});
 
 protected:
     // The buttons of managing mode; a double-click on a row in managing
