@@ -8,8 +8,10 @@
 #include "data/dberror.h"
 #include "data/datamodule.h"
 #include "journal/journalwindow.h"
+#include "reference/operationwindows.h"
 #include "reports/spreadsheet.h"
 
+#include <QAction>
 #include <QTimer>
 
 namespace tabel {
@@ -23,6 +25,7 @@ Startup::Startup(BuildStamp stamp)
 
 Startup::~Startup()
 {
+    m_operationWindows.reset();
     m_login.reset();
     m_journal.reset();
     m_dm.reset();
@@ -45,6 +48,19 @@ bool Startup::start(const QStringList &arguments)
     m_login = std::make_unique<LoginWindow>(*m_journal, m_session);
     m_login->setVersionCheck([this] { versionCheck(); });
     QObject::connect(m_login->terminationTimer(), &QTimer::timeout, [this] { requestEnd(); });
+
+    // Operation prices and kinds, norms, nomenclature picker.
+    m_operationWindows = std::make_unique<OperationWindows>(*m_dm);
+    m_operationWindows->operations.setSpreadsheet(m_spreadsheet.get());
+    QObject::connect(m_journal->menuAction(QStringLiteral("actPrices")), &QAction::triggered,
+                     m_journal.get(), [this] {
+                         m_journal->runFromJournal([this] { m_operationWindows->operations.openManaging(); });
+                     });
+    QObject::connect(m_journal->menuAction(QStringLiteral("actOperationKinds")), &QAction::triggered,
+                     m_journal.get(), [this] {
+                         m_journal->runFromJournal([this] { m_operationWindows->kinds.openManaging(); });
+                     });
+
     m_login->show();
     m_login->activateWindow();
     // The first display counts as an activation even where the desktop

@@ -12,6 +12,7 @@ class DataModule;
 class JournalWindow;
 class LoginWindow;
 class Spreadsheet;
+struct OperationWindows;
 
 inline constexpr const char *noConnectionMessage = "Подключение к БД отсутсвует!!!";
 
@@ -42,6 +43,9 @@ public:
     Session &session() { return m_session; }
     // The one spreadsheet of the run; every export writes into it.
     Spreadsheet &spreadsheet() { return *m_spreadsheet; }
+    // Operation prices and kinds, norms and the nomenclature picker; their
+    // pickers serve the editors.
+    OperationWindows &operationWindows() { return *m_operationWindows; }
 
 private:
     BuildStamp m_stamp;
@@ -52,6 +56,7 @@ private:
     std::unique_ptr<Spreadsheet> m_spreadsheet;
     std::unique_ptr<JournalWindow> m_journal;
     std::unique_ptr<LoginWindow> m_login;
+    std::unique_ptr<OperationWindows> m_operationWindows;
 };
 
 // The whole run, for main().

@@ -43,6 +43,8 @@ void loadShop(DataModule &dm)
     run(dm, QStringLiteral("insert into accounts_dep.ver(d, t, delim) values (20000101, 0, '.')"));
     // New rows must not collide with the fixed ids above.
     run(dm, QStringLiteral("select setval(pg_get_serial_sequence('accounts_dep.person', 'id'), 100)"));
+    run(dm, QStringLiteral("select setval(pg_get_serial_sequence('accounts_dep.oper', 'id'), 100)"));
+    run(dm, QStringLiteral("select setval(pg_get_serial_sequence('accounts_dep.vid_oper', 'id'), 100)"));
 }
 
 int addEntry(DataModule &dm, const Entry &e)
