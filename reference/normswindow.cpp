@@ -79,6 +79,7 @@ NormsWindow::NormsWindow(DataModule &dm, QWidget *parent) : QDialog(parent), m_d
                             | QAbstractItemView::SelectedClicked);
     m_grid->verticalHeader()->hide();
     m_grid->horizontalHeader()->setDefaultAlignment(Qt::AlignCenter);
+    m_grid->horizontalHeader()->setHighlightSections(false);
     m_grid->setColumnWidth(norms::Norma, 110);
     m_grid->setColumnWidth(norms::Price, 110);
     m_grid->setColumnWidth(norms::Prize, 110);
