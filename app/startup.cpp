@@ -8,8 +8,11 @@
 #include "data/dberror.h"
 #include "data/datamodule.h"
 #include "journal/journalwindow.h"
+#include "reference/workereditor.h"
+#include "reference/workerslist.h"
 #include "reports/spreadsheet.h"
 
+#include <QAction>
 #include <QTimer>
 
 namespace tabel {
@@ -23,6 +26,8 @@ Startup::Startup(BuildStamp stamp)
 
 Startup::~Startup()
 {
+    m_workersList.reset();
+    m_workerEditor.reset();
     m_login.reset();
     m_journal.reset();
     m_dm.reset();
@@ -47,10 +52,24 @@ bool Startup::start(const QStringList &arguments)
     QObject::connect(m_login->terminationTimer(), &QTimer::timeout, [this] { requestEnd(); });
     m_login->show();
     m_login->activateWindow();
+    createWindows();
     // The first display counts as an activation even where the desktop
     // does not activate new windows by itself.
     guarded([this] { versionCheck(); });
     return true;
+}
+
+void Startup::createWindows()
+{
+    JournalWindow &journal = *m_journal;
+    auto menu = [&journal](const char *action, std::function<void()> open) {
+        QObject::connect(journal.menuAction(QLatin1String(action)), &QAction::triggered, &journal,
+                         [&journal, open] { journal.runFromJournal(open); });
+    };
+
+    m_workerEditor = std::make_unique<WorkerEditor>(*m_dm);
+    m_workersList = std::make_unique<WorkersList>(*m_dm, *m_workerEditor);
+    menu("actWorkers", [this] { m_workersList->manage(); });
 }
 
 void Startup::versionCheck()

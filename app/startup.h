@@ -12,6 +12,8 @@ class DataModule;
 class JournalWindow;
 class LoginWindow;
 class Spreadsheet;
+class WorkerEditor;
+class WorkersList;
 
 inline constexpr const char *noConnectionMessage = "Подключение к БД отсутсвует!!!";
 
@@ -43,7 +45,13 @@ public:
     // The one spreadsheet of the run; every export writes into it.
     Spreadsheet &spreadsheet() { return *m_spreadsheet; }
 
+    WorkersList &workersList() { return *m_workersList; }
+
 private:
+    // The windows other than the journal and the login, created hidden
+    // once and kept for the whole run, with their wiring.
+    void createWindows();
+
     BuildStamp m_stamp;
     Session m_session;
     bool m_inVersionCheck = false;
@@ -52,6 +60,9 @@ private:
     std::unique_ptr<Spreadsheet> m_spreadsheet;
     std::unique_ptr<JournalWindow> m_journal;
     std::unique_ptr<LoginWindow> m_login;
+
+    std::unique_ptr<WorkerEditor> m_workerEditor;
+    std::unique_ptr<WorkersList> m_workersList;
 };
 
 // The whole run, for main().

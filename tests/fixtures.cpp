@@ -16,7 +16,8 @@ void clearAll(DataModule &dm)
                 "truncate accounts_dep.smena, accounts_dep.h_tabel, accounts_dep.fatigue, "
                 "accounts_dep.oper, accounts_dep.norm, accounts_dep.vid_oper, accounts_dep.person, "
                 "accounts_dep.ver, cmn_contractor.person, cmn_classifier.item, "
-                "cmn_gds_and_srv.gds_and_srv"));
+                "cmn_gds_and_srv.gds_and_srv, cmn_department.department, hrms_staffpos.staffpos, "
+                "adm_role.roles"));
 }
 
 void loadShop(DataModule &dm)
