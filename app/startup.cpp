@@ -8,7 +8,10 @@
 #include "data/dberror.h"
 #include "data/datamodule.h"
 #include "journal/journalwindow.h"
+#include "reference/producteditor.h"
+#include "reference/productswindow.h"
 
+#include <QAction>
 #include <QTimer>
 
 namespace tabel {
@@ -19,6 +22,10 @@ Startup::Startup(BuildStamp stamp) : m_stamp(stamp)
 
 Startup::~Startup()
 {
+    // Products.
+    m_products.reset();
+    m_productEditor.reset();
+
     m_login.reset();
     m_journal.reset();
     m_dm.reset();
@@ -43,6 +50,15 @@ bool Startup::start(const QStringList &arguments)
     m_login = std::make_unique<LoginWindow>(*m_journal, m_session);
     m_login->setVersionCheck([this] { versionCheck(); });
     QObject::connect(m_login->terminationTimer(), &QTimer::timeout, [this] { requestEnd(); });
+
+    // Products.
+    m_productEditor = std::make_unique<ProductEditor>(*m_dm);
+    m_products = std::make_unique<ProductsWindow>(*m_dm, *m_productEditor);
+    QObject::connect(m_journal->menuAction(QStringLiteral("actProducts")), &QAction::triggered,
+                     m_products.get(), [this] {
+                         m_journal->runFromJournal([this] { m_products->runManaging(); });
+                     });
+
     m_login->show();
     m_login->activateWindow();
     // The first display counts as an activation even where the desktop

@@ -11,6 +11,8 @@ namespace tabel {
 class DataModule;
 class JournalWindow;
 class LoginWindow;
+class ProductEditor;
+class ProductsWindow;
 
 inline constexpr const char *noConnectionMessage = "Подключение к БД отсутсвует!!!";
 
@@ -40,6 +42,10 @@ public:
     LoginWindow &login() { return *m_login; }
     Session &session() { return m_session; }
 
+    // Products.
+    ProductsWindow &products() { return *m_products; }
+    ProductEditor &productEditor() { return *m_productEditor; }
+
 private:
     BuildStamp m_stamp;
     Session m_session;
@@ -48,6 +54,10 @@ private:
     std::unique_ptr<DataModule> m_dm;
     std::unique_ptr<JournalWindow> m_journal;
     std::unique_ptr<LoginWindow> m_login;
+
+    // Products.
+    std::unique_ptr<ProductEditor> m_productEditor;
+    std::unique_ptr<ProductsWindow> m_products;
 };
 
 // The whole run, for main().
