@@ -10,6 +10,8 @@
 #include "journal/journalwindow.h"
 #include "reference/workereditor.h"
 #include "reference/workerslist.h"
+#include "reference/producteditor.h"
+#include "reference/productswindow.h"
 #include "reports/spreadsheet.h"
 
 #include <QAction>
@@ -26,6 +28,8 @@ Startup::Startup(BuildStamp stamp)
 
 Startup::~Startup()
 {
+    m_products.reset();
+    m_productEditor.reset();
     m_workersList.reset();
     m_workerEditor.reset();
     m_login.reset();
@@ -70,6 +74,10 @@ void Startup::createWindows()
     m_workerEditor = std::make_unique<WorkerEditor>(*m_dm);
     m_workersList = std::make_unique<WorkersList>(*m_dm, *m_workerEditor);
     menu("actWorkers", [this] { m_workersList->manage(); });
+
+    m_productEditor = std::make_unique<ProductEditor>(*m_dm);
+    m_products = std::make_unique<ProductsWindow>(*m_dm, *m_productEditor);
+    menu("actProducts", [this] { m_products->runManaging(); });
 }
 
 void Startup::versionCheck()

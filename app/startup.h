@@ -14,6 +14,8 @@ class LoginWindow;
 class Spreadsheet;
 class WorkerEditor;
 class WorkersList;
+class ProductEditor;
+class ProductsWindow;
 
 inline constexpr const char *noConnectionMessage = "Подключение к БД отсутсвует!!!";
 
@@ -47,6 +49,10 @@ public:
 
     WorkersList &workersList() { return *m_workersList; }
 
+    // Products.
+    ProductsWindow &products() { return *m_products; }
+    ProductEditor &productEditor() { return *m_productEditor; }
+
 private:
     // The windows other than the journal and the login, created hidden
     // once and kept for the whole run, with their wiring.
@@ -63,6 +69,9 @@ private:
 
     std::unique_ptr<WorkerEditor> m_workerEditor;
     std::unique_ptr<WorkersList> m_workersList;
+    // Products.
+    std::unique_ptr<ProductEditor> m_productEditor;
+    std::unique_ptr<ProductsWindow> m_products;
 };
 
 // The whole run, for main().

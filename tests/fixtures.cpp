@@ -46,6 +46,12 @@ void loadShop(DataModule &dm)
     run(dm, QStringLiteral("select setval(pg_get_serial_sequence('accounts_dep.person', 'id'), 100)"));
 }
 
+void addProductClasses(DataModule &dm)
+{
+    run(dm, QStringLiteral("insert into cmn_classifier.item(id, id_level, s_caption) values "
+                           "(11, 2, 'Профили'), (12, 2, 'Зажимы'), (1, 1, 'Изделия')"));
+}
+
 int addEntry(DataModule &dm, const Entry &e)
 {
     const RowSet r = dm.select(

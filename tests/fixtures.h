@@ -18,6 +18,10 @@ void clearAll(DataModule &dm);
 // one norm 3), version record with separator ".".
 void loadShop(DataModule &dm);
 
+// Two more product classes, "Профили" (11) and "Зажимы" (12), and a
+// group of level 1, "Изделия" (1), that is no product class.
+void addProductClasses(DataModule &dm);
+
 struct Entry
 {
     int worker = 1;
