@@ -58,12 +58,13 @@ bool WorkerEditor::openNew()
     return run();
 }
 
-bool WorkerEditor::openChange(int id, const QString &name)
+bool WorkerEditor::openChange(int id, const QString &name, const QString &position)
 {
     m_name->setText(name.trimmed());
     setWindowTitle(QStringLiteral("Изменение данных работника"));
     m_mode = workers::changedWorker;
     m_id = id;
+    m_storedPosition = position;
     return run();
 }
 
@@ -72,6 +73,8 @@ bool WorkerEditor::run()
     bool ready = false;
     guarded([&] {
         reloadChoices();
+        if (m_mode == workers::changedWorker)
+            m_position->setCurrentIndex(m_position->findText(m_storedPosition.trimmed()));
         ready = true;
     });
     return ready && exec() == QDialog::Accepted;
@@ -97,7 +100,11 @@ void WorkerEditor::reloadChoices()
 
 void WorkerEditor::save()
 {
-    const QString position = m_position->currentIndex() >= 0 ? m_position->currentText() : QString();
+    // A changed worker whose position is none of the listed ones keeps it
+    // unless another is chosen.
+    const QString position = m_position->currentIndex() >= 0 ? m_position->currentText()
+        : m_mode == workers::changedWorker                   ? m_storedPosition
+                                                             : QString();
     if (workers::save(m_dm, m_mode, m_id, m_name->text(), position))
         accept();
 }

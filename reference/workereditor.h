@@ -19,10 +19,12 @@ class WorkerEditor : public QDialog
 public:
     explicit WorkerEditor(DataModule &dm, QWidget *parent = nullptr);
 
-    // Opens for a new worker (emptied name) or for a change; the selectors
-    // keep what they showed last time. True when the worker was saved.
+    // Opens for a new worker (emptied name) or for a change. The selectors
+    // keep what they showed last time, except that a change shows the
+    // worker's own position: another worker's position left in the
+    // selector would otherwise be written over his. True when saved.
     bool openNew();
-    bool openChange(int id, const QString &name);
+    bool openChange(int id, const QString &name, const QString &position);
 
     QLineEdit *nameField() const { return m_name; }
     QComboBox *departmentBox() const { return m_department; }
@@ -45,6 +47,7 @@ private:
     DataModule &m_dm;
     int m_mode = workers::newWorker;
     int m_id = 0;
+    QString m_storedPosition;
     QLineEdit *m_name = nullptr;
     QComboBox *m_department = nullptr;
     QComboBox *m_position = nullptr;

@@ -58,7 +58,8 @@ void WorkersList::changeRow()
     if (set.currentRow() < 0)
         return;
     m_editor.openChange(set.value(QStringLiteral("id")).toInt(),
-                        set.value(QStringLiteral("fio")).toString());
+                        set.value(QStringLiteral("fio")).toString(),
+                        set.value(QStringLiteral("s_staffpos_hl")).toString());
     set.reopenKeepingRow();
     accept();
 }

@@ -132,18 +132,27 @@ private Q_SLOTS:
         QCOMPARE(m_dm->control("select s_staffpos_hl from accounts_dep.person where fio='Новиков Н.Н.'")
                      .value(0, "s_staffpos_hl").toString(),
                  QStringLiteral("Сварщик"));
-        // The selectors show what they showed last time; a change keeps the
-        // worker's id and writes the name trimmed.
+        // A change writes the name trimmed and keeps the worker's own
+        // position, not the one the selector showed for the last worker.
         onNextModal<WorkerEditor>([](WorkerEditor *e) {
             QCOMPARE(e->windowTitle(), QStringLiteral("Изменение данных работника"));
             QCOMPARE(e->nameField()->text(), QStringLiteral("Петров Пётр Петрович"));
-            QCOMPARE(e->positionBox()->currentText(), QStringLiteral("Сварщик"));
+            QCOMPARE(e->positionBox()->currentText(), QStringLiteral("Маляр"));
             e->nameField()->setText("Петров П. П.  ");
             e->findChild<QPushButton *>("saveButton")->click();
         });
-        QVERIFY(editor.openChange(2, "  Петров Пётр Петрович "));
-        QCOMPARE(m_dm->control("select fio, s_staffpos_hl from accounts_dep.person where id=2").value(0, "fio").toString(),
-                 QStringLiteral("Петров П. П."));
+        QVERIFY(editor.openChange(2, "  Петров Пётр Петрович ", "Маляр"));
+        RowSet row = m_dm->control("select fio, s_staffpos_hl from accounts_dep.person where id=2");
+        QCOMPARE(row.value(0, "fio").toString(), QStringLiteral("Петров П. П."));
+        QCOMPARE(row.value(0, "s_staffpos_hl").toString(), QStringLiteral("Маляр"));
+        // A position the plant's table does not list stays as it was.
+        onNextModal<WorkerEditor>([](WorkerEditor *e) {
+            QCOMPARE(e->positionBox()->currentIndex(), -1);
+            e->findChild<QPushButton *>("saveButton")->click();
+        });
+        QVERIFY(editor.openChange(1, "Иванов Иван Иванович", "Слесарь"));
+        QCOMPARE(m_dm->control("select s_staffpos_hl from accounts_dep.person where id=1").value(0, "s_staffpos_hl").toString(),
+                 QStringLiteral("Слесарь"));
         // A blank name is refused and the editor stays open; Cancel then
         // writes nothing.
         auto refused = std::make_shared<bool>(false);
@@ -153,7 +162,7 @@ private Q_SLOTS:
             *refused = e->isVisible() && m_notes.shown == QStringList{"Ошибка|ФИО нужно заполнить!"};
             e->findChild<QPushButton *>("cancelButton")->click();
         });
-        QVERIFY(!editor.openChange(2, "Петров П. П."));
+        QVERIFY(!editor.openChange(2, "Петров П. П.", "Маляр"));
         QVERIFY(*refused);
         QCOMPARE(names().size(), 3);
     }
