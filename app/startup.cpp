@@ -7,6 +7,7 @@
 #include "app/versiongate.h"
 #include "data/dberror.h"
 #include "data/datamodule.h"
+#include "journal/entrywindow.h"
 #include "journal/journalwindow.h"
 
 #include <QTimer>
@@ -19,6 +20,7 @@ Startup::Startup(BuildStamp stamp) : m_stamp(stamp)
 
 Startup::~Startup()
 {
+    m_entry.reset();
     m_login.reset();
     m_journal.reset();
     m_dm.reset();
@@ -43,6 +45,16 @@ bool Startup::start(const QStringList &arguments)
     m_login = std::make_unique<LoginWindow>(*m_journal, m_session);
     m_login->setVersionCheck([this] { versionCheck(); });
     QObject::connect(m_login->terminationTimer(), &QTimer::timeout, [this] { requestEnd(); });
+
+    // The other windows, created hidden; they live for the whole run.
+    m_entry = std::make_unique<EntryWindow>(*m_journal);
+    QObject::connect(m_journal.get(), &JournalWindow::addRequested, m_entry.get(), [this] {
+        m_journal->runFromJournal([this] { m_entry->openNew(); });
+    });
+    QObject::connect(m_journal.get(), &JournalWindow::editRequested, m_entry.get(), [this] {
+        m_journal->runFromJournal([this] { m_entry->openChange(); });
+    });
+
     m_login->show();
     m_login->activateWindow();
     // The first display counts as an activation even where the desktop

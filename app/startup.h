@@ -9,6 +9,7 @@
 namespace tabel {
 
 class DataModule;
+class EntryWindow;
 class JournalWindow;
 class LoginWindow;
 
@@ -38,6 +39,9 @@ public:
     DataModule &data() { return *m_dm; }
     JournalWindow &journal() { return *m_journal; }
     LoginWindow &login() { return *m_login; }
+    // The shift entry editor; the program hands it the reference lists as
+    // its pickers.
+    EntryWindow &entryEditor() { return *m_entry; }
     Session &session() { return m_session; }
 
 private:
@@ -48,6 +52,7 @@ private:
     std::unique_ptr<DataModule> m_dm;
     std::unique_ptr<JournalWindow> m_journal;
     std::unique_ptr<LoginWindow> m_login;
+    std::unique_ptr<EntryWindow> m_entry;
 };
 
 // The whole run, for main().
