@@ -7,6 +7,7 @@
 #include "app/versiongate.h"
 #include "data/dberror.h"
 #include "data/datamodule.h"
+#include "journal/entrywindow.h"
 #include "journal/journalwindow.h"
 #include "reference/workereditor.h"
 #include "reference/workerslist.h"
@@ -28,6 +29,7 @@ Startup::Startup(BuildStamp stamp)
 
 Startup::~Startup()
 {
+    m_entry.reset();
     m_products.reset();
     m_productEditor.reset();
     m_workersList.reset();
@@ -54,6 +56,7 @@ bool Startup::start(const QStringList &arguments)
     m_login = std::make_unique<LoginWindow>(*m_journal, m_session);
     m_login->setVersionCheck([this] { versionCheck(); });
     QObject::connect(m_login->terminationTimer(), &QTimer::timeout, [this] { requestEnd(); });
+
     m_login->show();
     m_login->activateWindow();
     createWindows();
@@ -78,6 +81,13 @@ void Startup::createWindows()
     m_productEditor = std::make_unique<ProductEditor>(*m_dm);
     m_products = std::make_unique<ProductsWindow>(*m_dm, *m_productEditor);
     menu("actProducts", [this] { m_products->runManaging(); });
+
+    m_entry = std::make_unique<EntryWindow>(*m_journal);
+    m_entry->setWorkerPicker([this](int mode) { return m_workersList->pick(mode); });
+    QObject::connect(&journal, &JournalWindow::addRequested, m_entry.get(),
+                     [this] { m_journal->runFromJournal([this] { m_entry->openNew(); }); });
+    QObject::connect(&journal, &JournalWindow::editRequested, m_entry.get(),
+                     [this] { m_journal->runFromJournal([this] { m_entry->openChange(); }); });
 }
 
 void Startup::versionCheck()

@@ -9,6 +9,7 @@
 namespace tabel {
 
 class DataModule;
+class EntryWindow;
 class JournalWindow;
 class LoginWindow;
 class Spreadsheet;
@@ -43,6 +44,9 @@ public:
     DataModule &data() { return *m_dm; }
     JournalWindow &journal() { return *m_journal; }
     LoginWindow &login() { return *m_login; }
+    // The shift entry editor; the program hands it the reference lists as
+    // its pickers.
+    EntryWindow &entryEditor() { return *m_entry; }
     Session &session() { return m_session; }
     // The one spreadsheet of the run; every export writes into it.
     Spreadsheet &spreadsheet() { return *m_spreadsheet; }
@@ -72,6 +76,7 @@ private:
     // Products.
     std::unique_ptr<ProductEditor> m_productEditor;
     std::unique_ptr<ProductsWindow> m_products;
+    std::unique_ptr<EntryWindow> m_entry;
 };
 
 // The whole run, for main().

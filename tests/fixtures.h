@@ -2,6 +2,7 @@
 
 #include <QDate>
 #include <QString>
+#include <QStringList>
 
 namespace tabel {
 class DataModule;
@@ -41,5 +42,14 @@ int addEntry(DataModule &dm, const Entry &e);
 // Value of one cell of the hours sheet; invalid when NULL or no row.
 QVariant sheetCell(DataModule &dm, const QString &where, int day);
 int sheetRows(DataModule &dm, const QString &where);
+
+// Where the piece-work hours sheet and the journal disagree: every day cell
+// must equal the day total of its worker and shift, and every day with
+// hours must have its cell. One line per difference.
+QStringList sheetVersusJournal(DataModule &dm);
+
+// The rows of a query as text, one line per row, for comparing a table
+// before and after.
+QString rowsText(DataModule &dm, const QString &sql);
 
 } // namespace tabel::test
