@@ -24,6 +24,24 @@ inline constexpr const char *menuReports = "menuReports";
 
 inline constexpr const char *loginWindow = "TForm23";
 
+inline constexpr const char *entryWindow = "TForm11";
+inline constexpr const char *entryFrame = "masterFrame";
+inline constexpr const char *entryWorker = "workerField";
+inline constexpr const char *entryWorkerPick = "workerButton";
+inline constexpr const char *entryOperation = "operationField";
+inline constexpr const char *entryOperationPick = "operationButton";
+inline constexpr const char *entryQuantity = "quantityField";
+inline constexpr const char *entryHours = "hoursField";
+inline constexpr const char *entryColour = "colourField";
+inline constexpr const char *entryColourLabel = "colourLabel";
+inline constexpr const char *entryDate = "dateField";
+inline constexpr const char *entryRejects = "rejectsField";
+inline constexpr const char *entryBasePrice = "basePriceField";
+inline constexpr const char *entryFinalPrice = "finalPriceField";
+inline constexpr const char *entryAmount = "amountField";
+inline constexpr const char *entrySave = "saveButton";
+inline constexpr const char *entryCancel = "cancelButton";
+
 inline constexpr const char *reportsWindow = "TForm18";
 inline constexpr const char *reportsDetailWorkers = "detailWorkersButton";
 inline constexpr const char *reportsProducts = "productsButton";

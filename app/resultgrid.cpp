@@ -12,6 +12,8 @@ ResultGrid::ResultGrid(QVector<GridColumn> columns, QWidget *parent) : QTableVie
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setSelectionMode(QAbstractItemView::SingleSelection);
     verticalHeader()->hide();
+    // Compact rows, as a data grid has them.
+    verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
     horizontalHeader()->setDefaultAlignment(Qt::AlignCenter);
     // Qt bolds the titles of selected sections unless told otherwise.
     horizontalHeader()->setHighlightSections(false);

@@ -7,7 +7,12 @@
 #include "app/versiongate.h"
 #include "data/dberror.h"
 #include "data/datamodule.h"
+#include "journal/entrywindow.h"
 #include "journal/journalwindow.h"
+#include "reference/workereditor.h"
+#include "reference/workerslist.h"
+#include "reference/producteditor.h"
+#include "reference/productswindow.h"
 #include "reference/operationwindows.h"
 #include "reports/spreadsheet.h"
 
@@ -25,7 +30,12 @@ Startup::Startup(BuildStamp stamp)
 
 Startup::~Startup()
 {
+    m_entry.reset();
     m_operationWindows.reset();
+    m_products.reset();
+    m_productEditor.reset();
+    m_workersList.reset();
+    m_workerEditor.reset();
     m_login.reset();
     m_journal.reset();
     m_dm.reset();
@@ -49,24 +59,46 @@ bool Startup::start(const QStringList &arguments)
     m_login->setVersionCheck([this] { versionCheck(); });
     QObject::connect(m_login->terminationTimer(), &QTimer::timeout, [this] { requestEnd(); });
 
-    // Operation prices and kinds, norms, nomenclature picker.
-    m_operationWindows = std::make_unique<OperationWindows>(*m_dm);
-    m_operationWindows->operations.setSpreadsheet(m_spreadsheet.get());
-    QObject::connect(m_journal->menuAction(QStringLiteral("actPrices")), &QAction::triggered,
-                     m_journal.get(), [this] {
-                         m_journal->runFromJournal([this] { m_operationWindows->operations.openManaging(); });
-                     });
-    QObject::connect(m_journal->menuAction(QStringLiteral("actOperationKinds")), &QAction::triggered,
-                     m_journal.get(), [this] {
-                         m_journal->runFromJournal([this] { m_operationWindows->kinds.openManaging(); });
-                     });
-
     m_login->show();
     m_login->activateWindow();
+    createWindows();
     // The first display counts as an activation even where the desktop
     // does not activate new windows by itself.
     guarded([this] { versionCheck(); });
     return true;
+}
+
+void Startup::createWindows()
+{
+    JournalWindow &journal = *m_journal;
+    auto menu = [&journal](const char *action, std::function<void()> open) {
+        QObject::connect(journal.menuAction(QLatin1String(action)), &QAction::triggered, &journal,
+                         [&journal, open] { journal.runFromJournal(open); });
+    };
+
+    m_workerEditor = std::make_unique<WorkerEditor>(*m_dm);
+    m_workersList = std::make_unique<WorkersList>(*m_dm, *m_workerEditor);
+    menu("actWorkers", [this] { m_workersList->manage(); });
+
+    m_productEditor = std::make_unique<ProductEditor>(*m_dm);
+    m_products = std::make_unique<ProductsWindow>(*m_dm, *m_productEditor);
+    menu("actProducts", [this] { m_products->runManaging(); });
+
+    // Operation prices and kinds, norms, nomenclature picker.
+    m_operationWindows = std::make_unique<OperationWindows>(*m_dm);
+    OperationWindows &operations = *m_operationWindows;
+    operations.operations.setSpreadsheet(m_spreadsheet.get());
+    operations.operationEditor.setProductPicker(m_products->picker());
+    menu("actPrices", [&operations] { operations.operations.openManaging(); });
+    menu("actOperationKinds", [&operations] { operations.kinds.openManaging(); });
+
+    m_entry = std::make_unique<EntryWindow>(*m_journal);
+    m_entry->setWorkerPicker([this](int mode) { return m_workersList->pick(mode); });
+    m_entry->setOperationPicker(operations.operations.picker());
+    QObject::connect(&journal, &JournalWindow::addRequested, m_entry.get(),
+                     [this] { m_journal->runFromJournal([this] { m_entry->openNew(); }); });
+    QObject::connect(&journal, &JournalWindow::editRequested, m_entry.get(),
+                     [this] { m_journal->runFromJournal([this] { m_entry->openChange(); }); });
 }
 
 void Startup::versionCheck()

@@ -9,10 +9,15 @@
 namespace tabel {
 
 class DataModule;
+class EntryWindow;
 class JournalWindow;
 class LoginWindow;
 class Spreadsheet;
 struct OperationWindows;
+class WorkerEditor;
+class WorkersList;
+class ProductEditor;
+class ProductsWindow;
 
 inline constexpr const char *noConnectionMessage = "Подключение к БД отсутсвует!!!";
 
@@ -40,6 +45,9 @@ public:
     DataModule &data() { return *m_dm; }
     JournalWindow &journal() { return *m_journal; }
     LoginWindow &login() { return *m_login; }
+    // The shift entry editor; the program hands it the reference lists as
+    // its pickers.
+    EntryWindow &entryEditor() { return *m_entry; }
     Session &session() { return m_session; }
     // The one spreadsheet of the run; every export writes into it.
     Spreadsheet &spreadsheet() { return *m_spreadsheet; }
@@ -47,7 +55,17 @@ public:
     // pickers serve the editors.
     OperationWindows &operationWindows() { return *m_operationWindows; }
 
+    WorkersList &workersList() { return *m_workersList; }
+
+    // Products.
+    ProductsWindow &products() { return *m_products; }
+    ProductEditor &productEditor() { return *m_productEditor; }
+
 private:
+    // The windows other than the journal and the login, created hidden
+    // once and kept for the whole run, with their wiring.
+    void createWindows();
+
     BuildStamp m_stamp;
     Session m_session;
     bool m_inVersionCheck = false;
@@ -57,6 +75,13 @@ private:
     std::unique_ptr<JournalWindow> m_journal;
     std::unique_ptr<LoginWindow> m_login;
     std::unique_ptr<OperationWindows> m_operationWindows;
+
+    std::unique_ptr<WorkerEditor> m_workerEditor;
+    std::unique_ptr<WorkersList> m_workersList;
+    // Products.
+    std::unique_ptr<ProductEditor> m_productEditor;
+    std::unique_ptr<ProductsWindow> m_products;
+    std::unique_ptr<EntryWindow> m_entry;
 };
 
 // The whole run, for main().

@@ -16,7 +16,8 @@ void clearAll(DataModule &dm)
                 "truncate accounts_dep.smena, accounts_dep.h_tabel, accounts_dep.fatigue, "
                 "accounts_dep.oper, accounts_dep.norm, accounts_dep.vid_oper, accounts_dep.person, "
                 "accounts_dep.ver, cmn_contractor.person, cmn_classifier.item, "
-                "cmn_gds_and_srv.gds_and_srv"));
+                "cmn_gds_and_srv.gds_and_srv, cmn_department.department, hrms_staffpos.staffpos, "
+                "adm_role.roles"));
 }
 
 void loadShop(DataModule &dm)
@@ -47,6 +48,12 @@ void loadShop(DataModule &dm)
     run(dm, QStringLiteral("select setval(pg_get_serial_sequence('accounts_dep.vid_oper', 'id'), 100)"));
 }
 
+void addProductClasses(DataModule &dm)
+{
+    run(dm, QStringLiteral("insert into cmn_classifier.item(id, id_level, s_caption) values "
+                           "(11, 2, 'Профили'), (12, 2, 'Зажимы'), (1, 1, 'Изделия')"));
+}
+
 int addEntry(DataModule &dm, const Entry &e)
 {
     const RowSet r = dm.select(
@@ -74,6 +81,48 @@ int sheetRows(DataModule &dm, const QString &where)
     return dm.control(QStringLiteral("select count(*) as n from accounts_dep.h_tabel where ") + where)
         .value(0, QStringLiteral("n"))
         .toInt();
+}
+
+QStringList sheetVersusJournal(DataModule &dm)
+{
+    QStringList days;
+    for (int d = 1; d <= 31; ++d)
+        days << sql::dayColumn(d);
+    const RowSet r = dm.control(
+        QStringLiteral(
+            "with cells as (select h.w_id, h.smena, make_date(h.year, h.month, g.d) as day, "
+            "(array[%1])[g.d] as cell from accounts_dep.h_tabel h cross join generate_series(1, 31) "
+            "g(d) where h.i_type = 0 and g.d <= extract(day from make_date(h.year, h.month, 1) + "
+            "interval '1 month' - interval '1 day')), totals as (select w_id, smena, data as day, "
+            "sum(time) as tim from accounts_dep.smena group by w_id, smena, data) "
+            "select coalesce(c.w_id, t.w_id) as w, coalesce(c.smena, t.smena) as s, "
+            "to_char(coalesce(c.day, t.day), 'DD.MM.YYYY') as day, c.cell, t.tim, "
+            "c.w_id is null as norow from cells c full join totals t on c.w_id = t.w_id and "
+            "c.smena = t.smena and c.day = t.day where coalesce(c.cell, 0) <> coalesce(t.tim, 0) "
+            "order by 1, 2, 3")
+            .arg(days.join(QStringLiteral(", "))));
+    QStringList out;
+    for (int i = 0; i < r.size(); ++i)
+        out << QStringLiteral("worker %1 shift %2 %3: sheet %4, journal %5")
+                   .arg(r.value(i, "w").toString(), r.value(i, "s").toString(),
+                        r.value(i, "day").toString(),
+                        r.value(i, "norow").toBool() ? QStringLiteral("no row")
+                                                     : r.value(i, "cell").toString(),
+                        r.value(i, "tim").toString());
+    return out;
+}
+
+QString rowsText(DataModule &dm, const QString &sql)
+{
+    const RowSet r = dm.control(sql);
+    QStringList lines;
+    for (const auto &row : r.rows) {
+        QStringList cells;
+        for (const QVariant &v : row)
+            cells << (v.isNull() ? QStringLiteral("NULL") : v.toString());
+        lines << cells.join(QLatin1Char(','));
+    }
+    return lines.join(QLatin1Char('\n'));
 }
 
 } // namespace tabel::test

@@ -2,6 +2,7 @@
 
 #include <QDate>
 #include <QString>
+#include <QStringList>
 
 namespace tabel {
 class DataModule;
@@ -17,6 +18,10 @@ void clearAll(DataModule &dm);
 // operation 11 (Резка, two norms 12.5 and 10) and 12 (a painting kind,
 // one norm 3), version record with separator ".".
 void loadShop(DataModule &dm);
+
+// Two more product classes, "Профили" (11) and "Зажимы" (12), and a
+// group of level 1, "Изделия" (1), that is no product class.
+void addProductClasses(DataModule &dm);
 
 struct Entry
 {
@@ -37,5 +42,14 @@ int addEntry(DataModule &dm, const Entry &e);
 // Value of one cell of the hours sheet; invalid when NULL or no row.
 QVariant sheetCell(DataModule &dm, const QString &where, int day);
 int sheetRows(DataModule &dm, const QString &where);
+
+// Where the piece-work hours sheet and the journal disagree: every day cell
+// must equal the day total of its worker and shift, and every day with
+// hours must have its cell. One line per difference.
+QStringList sheetVersusJournal(DataModule &dm);
+
+// The rows of a query as text, one line per row, for comparing a table
+// before and after.
+QString rowsText(DataModule &dm, const QString &sql);
 
 } // namespace tabel::test

@@ -5,6 +5,7 @@
 #include "app/roles.h"
 #include "data/datamodule.h"
 #include "fixtures.h"
+#include "modal.h"
 #include "journal/journalwindow.h"
 #include "testdb.h"
 
@@ -23,35 +24,6 @@ using namespace tabel;
 using namespace tabel::test;
 
 namespace {
-
-// Answers the next message box with the given button and records it;
-// gives up after a while so that a failed test leaves nothing behind.
-struct BoxAnswer
-{
-    QString title, text;
-    bool seen = false;
-};
-void poll(std::shared_ptr<BoxAnswer> out, QMessageBox::StandardButton button, int triesLeft)
-{
-    QTimer::singleShot(10, [=] {
-        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
-        if (!box) {
-            if (triesLeft > 0)
-                poll(out, button, triesLeft - 1);
-            return;
-        }
-        out->title = box->windowTitle();
-        out->text = box->text();
-        out->seen = true;
-        box->button(button)->click();
-    });
-}
-std::shared_ptr<BoxAnswer> answerNextBox(QMessageBox::StandardButton button)
-{
-    auto out = std::make_shared<BoxAnswer>();
-    poll(out, button, 100);
-    return out;
-}
 
 QDate nextWeekday(QDate d, int weekday)
 {

@@ -1,11 +1,13 @@
 // The windows of operations in an offscreen session on a small shop: a new
 // operation through to its first norm, the operation pick, the "Цены"
 // double-click, norms typed into the grid, deleting, "Excel", the kinds
-// list and editor, the nomenclature picker, and the journal's menu.
+// list and editor, the nomenclature picker, and how the program wires
+// them to the journal's menu and the editors.
 #include "app/errordisplay.h"
 #include "app/startup.h"
 #include "data/datamodule.h"
 #include "fixtures.h"
+#include "journal/entrywindow.h"
 #include "journal/journalwindow.h"
 #include "reference/norms.h"
 #include "reference/operations.h"
@@ -582,6 +584,35 @@ private Q_SLOTS:
         startup.journal().menuAction(action)->trigger();
         QVERIFY(!watchdog.fired);
         QVERIFY(managing);
+    }
+
+    // The program hands these lists to the editors as their pickers.
+    void pickersOfTheEditors_data()
+    {
+        QTest::addColumn<QString>("picker");
+        QTest::addColumn<QString>("window");
+        QTest::newRow("operation of a shift entry") << "operation" << "TForm4";
+        QTest::newRow("product of an operation") << "product" << "TForm3";
+    }
+    void pickersOfTheEditors()
+    {
+        QFETCH(QString, picker);
+        QFETCH(QString, window);
+        Watchdog watchdog;
+        Startup startup({20240216, 79175});
+        QVERIFY(startup.start({m_db->name(), qEnvironmentVariable("TABEL_TEST_HOST", "127.0.0.1")}));
+        bool picking = false;
+        onModal(window, [&](QWidget *w) {
+            auto *list = qobject_cast<ListWindow *>(w);
+            picking = list && list->isPicking();
+            QTest::keyClick(w, Qt::Key_Escape);
+        });
+        if (picker == "operation")
+            startup.entryEditor().pickOperation();
+        else
+            startup.operationWindows().operationEditor.pickProduct();
+        QVERIFY(!watchdog.fired);
+        QVERIFY(picking);
     }
 };
 

@@ -1,0 +1,39 @@
+#pragma once
+
+#include "app/listwindow.h"
+#include "reference/picks.h"
+
+#include <optional>
+
+namespace tabel {
+
+class DataModule;
+class WorkerEditor;
+
+// The list of workers: managed from the main menu, and the worker picker
+// of the entry editors (picking mode 1 for shift entries, 24 for
+// auxiliary works).
+class WorkersList : public ListWindow
+{
+    Q_OBJECT
+public:
+    WorkersList(DataModule &dm, WorkerEditor &editor, QWidget *parent = nullptr);
+
+    // Managing mode from the main menu; the search text stays as it was.
+    void manage();
+    // A picking mode; the search field is shown and emptied.
+    std::optional<WorkerPick> pick(int mode);
+
+protected:
+    void addRow() override;
+    void changeRow() override;
+    void deleteRow() override;
+    void takePick() override;
+
+private:
+    DataModule &m_dm;
+    WorkerEditor &m_editor;
+    std::optional<WorkerPick> m_pick;
+};
+
+} // namespace tabel

@@ -1,0 +1,66 @@
+#pragma once
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QMessageBox>
+#include <QTimer>
+#include <QWidget>
+#include <functional>
+#include <memory>
+
+namespace tabel::test {
+
+// Runs the action on the next modal window of type T (a message box, an
+// editor opened from a list), so that a test can answer what a user
+// would. Gives up after a while, so a failed test leaves nothing behind;
+// the returned flag tells whether the action ran.
+template <class T>
+std::shared_ptr<bool> onNextModal(std::function<void(T *)> action, int triesLeft = 200)
+{
+    auto done = std::make_shared<bool>(false);
+    auto poll = std::make_shared<std::function<void(int)>>();
+    *poll = [=](int left) {
+        QTimer::singleShot(10, [=] {
+            auto *w = qobject_cast<T *>(QApplication::activeModalWidget());
+            if (!w) {
+                if (left > 0)
+                    (*poll)(left - 1);
+                else
+                    *poll = nullptr; // break the cycle
+                return;
+            }
+            *done = true;
+            *poll = nullptr;
+            action(w);
+        });
+    };
+    (*poll)(triesLeft);
+    return done;
+}
+
+struct BoxAnswer
+{
+    QString title, text;
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    bool seen = false;
+};
+
+// Answers the next message box with the button and records what it said.
+inline std::shared_ptr<BoxAnswer> answerNextBox(QMessageBox::StandardButton button)
+{
+    auto out = std::make_shared<BoxAnswer>();
+    onNextModal<QMessageBox>([out, button](QMessageBox *box) {
+        out->title = box->windowTitle();
+        out->text = box->text();
+        out->icon = box->icon();
+        out->seen = true;
+        if (QAbstractButton *b = box->button(button))
+            b->click();
+        else
+            box->reject(); // not the box the test expected; do not hang
+
+    });
+    return out;
+}
+
+} // namespace tabel::test
