@@ -6,20 +6,13 @@
 #include "data/transaction.h"
 #include "fixtures.h"
 #include "testdb.h"
+#include "recording.h"
 
 #include <QtTest>
 
 using namespace tabel;
 using namespace tabel::test;
 
-namespace {
-class RecordingNotifier : public Notifier
-{
-public:
-    void error(const QString &caption, const QString &text) override { shown << caption + "|" + text; }
-    QStringList shown;
-};
-} // namespace
 
 class DataModuleTest : public QObject
 {

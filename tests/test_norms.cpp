@@ -8,6 +8,7 @@
 #include "reference/norms.h"
 #include "reference/operations.h"
 #include "testdb.h"
+#include "recording.h"
 
 #include <QAbstractItemModelTester>
 #include <QtTest>
@@ -15,14 +16,6 @@
 using namespace tabel;
 using namespace tabel::test;
 
-namespace {
-class RecordingNotifier : public Notifier
-{
-public:
-    void error(const QString &caption, const QString &text) override { shown << caption + "|" + text; }
-    QStringList shown;
-};
-} // namespace
 
 class NormsTest : public QObject
 {

@@ -9,6 +9,7 @@
 #include "reference/pricelist.h"
 #include "reports/spreadsheet.h"
 #include "testdb.h"
+#include "recording.h"
 
 #include <QProcess>
 #include <QTemporaryDir>
@@ -18,13 +19,6 @@ using namespace tabel;
 using namespace tabel::test;
 
 namespace {
-
-class RecordingNotifier : public Notifier
-{
-public:
-    void error(const QString &caption, const QString &text) override { shown << caption + "|" + text; }
-    QStringList shown;
-};
 
 QList<int> shownIds(const ResultSet &set)
 {

@@ -6,6 +6,7 @@
 #include "fixtures.h"
 #include "reference/products.h"
 #include "testdb.h"
+#include "recording.h"
 
 #include <QtTest>
 
@@ -13,13 +14,6 @@ using namespace tabel;
 using namespace tabel::test;
 
 namespace {
-
-class RecordingNotifier : public Notifier
-{
-public:
-    void error(const QString &caption, const QString &text) override { shown << caption + "|" + text; }
-    QStringList shown;
-};
 
 // The product the delete tests work on, beside the shop's two.
 constexpr int kProduct = 601;

@@ -11,6 +11,7 @@
 #include "journal/shiftentry.h"
 #include "reference/payprice.h"
 #include "testdb.h"
+#include "recording.h"
 
 #include <QLocale>
 #include <QScopeGuard>
@@ -31,23 +32,6 @@ namespace {
 
 // Records refusals, and whether one was told while a transaction was open
 // (a message box then would keep the entry's locks while the user reads).
-class Recorder : public Notifier
-{
-public:
-    explicit Recorder(DataModule &dm) : m_dm(dm) {}
-    void error(const QString &caption, const QString &text) override
-    {
-        shown << caption + QLatin1Char('|') + text;
-        if (m_dm.inTransaction())
-            insideTransaction = true;
-    }
-    QStringList shown;
-    bool insideTransaction = false;
-
-private:
-    DataModule &m_dm;
-};
-
 const QString kIncomplete = QStringLiteral("Ошибка|Все поля должны быть заполнены!");
 const QString kDuplicate = QStringLiteral("Ошибка|Позиция с такими параметрами уже заведена!");
 
@@ -122,7 +106,7 @@ class ShiftEntryTest : public QObject
     Q_OBJECT
     std::unique_ptr<TestDatabase> m_db;
     std::unique_ptr<DataModule> m_dm;
-    std::unique_ptr<Recorder> m_recorder;
+    std::unique_ptr<RecordingNotifier> m_recorder;
     std::unique_ptr<Journal> m_journal;
     const QDate m_today = QDate(2026, 3, 9);
 
@@ -148,7 +132,7 @@ private Q_SLOTS:
     void init()
     {
         loadShop(*m_dm);
-        m_recorder = std::make_unique<Recorder>(*m_dm);
+        m_recorder = std::make_unique<RecordingNotifier>(m_dm.get());
         m_dm->setNotifier(m_recorder.get());
     }
     void cleanup()

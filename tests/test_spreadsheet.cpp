@@ -2,6 +2,7 @@
 // readers (xlsx2csv for the values, the sheet's own XML for types, styles
 // and widths), the failures and their messages, and where files go.
 #include "reports/spreadsheet.h"
+#include "recording.h"
 
 #include <QDir>
 #include <QFile>
@@ -12,20 +13,9 @@
 #include <QtTest>
 
 using namespace tabel;
+using namespace tabel::test;
 
 namespace {
-
-class RecordingNotifier : public Notifier
-{
-public:
-    void error(const QString &caption, const QString &text) override { shown << caption + "|" + text; }
-    void information(const QString &caption, const QString &text) override
-    {
-        notices << caption + "|" + text;
-    }
-    QStringList shown;
-    QStringList notices;
-};
 
 QByteArray run(const QString &program, const QStringList &args)
 {

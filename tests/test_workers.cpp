@@ -7,6 +7,7 @@
 #include "reference/workers.h"
 #include "reference/workerslist.h"
 #include "testdb.h"
+#include "recording.h"
 
 #include <QComboBox>
 #include <QLineEdit>
@@ -18,13 +19,6 @@ using namespace tabel;
 using namespace tabel::test;
 
 namespace {
-
-class RecordingNotifier : public Notifier
-{
-public:
-    void error(const QString &caption, const QString &text) override { shown << caption + "|" + text; }
-    QStringList shown;
-};
 
 void typeInto(QWidget *w, const QString &text)
 {
