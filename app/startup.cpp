@@ -10,7 +10,7 @@
 #include "journal/entrywindow.h"
 #include "journal/journalwindow.h"
 #include "reference/workereditor.h"
-#include "reference/workerslist.h"
+#include "reference/workerswindow.h"
 #include "reference/producteditor.h"
 #include "reference/productswindow.h"
 #include "reference/operationwindows.h"
@@ -34,7 +34,7 @@ Startup::~Startup()
     m_operationWindows.reset();
     m_products.reset();
     m_productEditor.reset();
-    m_workersList.reset();
+    m_workers.reset();
     m_workerEditor.reset();
     m_login.reset();
     m_journal.reset();
@@ -77,12 +77,12 @@ void Startup::createWindows()
     };
 
     m_workerEditor = std::make_unique<WorkerEditor>(*m_dm);
-    m_workersList = std::make_unique<WorkersList>(*m_dm, *m_workerEditor);
-    menu("actWorkers", [this] { m_workersList->manage(); });
+    m_workers = std::make_unique<WorkersWindow>(*m_dm, *m_workerEditor);
+    menu("actWorkers", [this] { m_workers->openManaging(); });
 
     m_productEditor = std::make_unique<ProductEditor>(*m_dm);
     m_products = std::make_unique<ProductsWindow>(*m_dm, *m_productEditor);
-    menu("actProducts", [this] { m_products->runManaging(); });
+    menu("actProducts", [this] { m_products->openManaging(); });
 
     // Operation prices and kinds, norms, nomenclature picker.
     m_operationWindows = std::make_unique<OperationWindows>(*m_dm);
@@ -93,7 +93,7 @@ void Startup::createWindows()
     menu("actOperationKinds", [&operations] { operations.kinds.openManaging(); });
 
     m_entry = std::make_unique<EntryWindow>(*m_journal);
-    m_entry->setWorkerPicker([this](int mode) { return m_workersList->pick(mode); });
+    m_entry->setWorkerPicker([this](int mode) { return m_workers->pickWorker(mode); });
     m_entry->setOperationPicker(operations.operations.picker());
     QObject::connect(&journal, &JournalWindow::addRequested, m_entry.get(),
                      [this] { m_journal->runFromJournal([this] { m_entry->openNew(); }); });

@@ -15,7 +15,7 @@ class LoginWindow;
 class Spreadsheet;
 struct OperationWindows;
 class WorkerEditor;
-class WorkersList;
+class WorkersWindow;
 class ProductEditor;
 class ProductsWindow;
 
@@ -55,7 +55,7 @@ public:
     // pickers serve the editors.
     OperationWindows &operationWindows() { return *m_operationWindows; }
 
-    WorkersList &workersList() { return *m_workersList; }
+    WorkersWindow &workers() { return *m_workers; }
 
     // Products.
     ProductsWindow &products() { return *m_products; }
@@ -77,7 +77,7 @@ private:
     std::unique_ptr<OperationWindows> m_operationWindows;
 
     std::unique_ptr<WorkerEditor> m_workerEditor;
-    std::unique_ptr<WorkersList> m_workersList;
+    std::unique_ptr<WorkersWindow> m_workers;
     // Products.
     std::unique_ptr<ProductEditor> m_productEditor;
     std::unique_ptr<ProductsWindow> m_products;

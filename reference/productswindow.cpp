@@ -34,7 +34,7 @@ ProductsWindow::ProductsWindow(DataModule &dm, ProductEditor &editor, QWidget *p
     resize(640, 520);
 }
 
-int ProductsWindow::runManaging()
+int ProductsWindow::openManaging()
 {
     setManaging();
     return runWithQuery();

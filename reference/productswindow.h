@@ -20,7 +20,7 @@ public:
     ProductsWindow(DataModule &dm, ProductEditor &editor, QWidget *parent = nullptr);
 
     // The main menu's opening (mode 0).
-    int runManaging();
+    int openManaging();
     // The picker's opening (mode 1): the chosen product, or nothing when
     // the list was left without a choice or had no row to choose.
     std::optional<ProductPick> pickProduct();

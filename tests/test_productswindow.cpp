@@ -244,7 +244,7 @@ private Q_SLOTS:
                 && m_list->deleteButton()->isVisible() && m_list->middleButton()->text() == "Изменить";
             m_list->reject();
         });
-        m_list->runManaging();
+        m_list->openManaging();
         QVERIFY(managing);
         m_list->searchField()->show();
     }
@@ -306,7 +306,7 @@ private Q_SLOTS:
             m_list->addButton()->click();
             m_list->exitButton()->click();
         });
-        m_list->runManaging();
+        m_list->openManaging();
 
         QCOMPARE(added.caption, QStringLiteral("Заведение нового изделия (7)"));
         QCOMPARE(added.mark, QString());
@@ -351,7 +351,7 @@ private Q_SLOTS:
             rowAfter = m_dm->izdel().currentRow();
             m_list->exitButton()->click();
         });
-        m_list->runManaging();
+        m_list->openManaging();
         m_list->setToday(nullptr);
 
         QCOMPARE(boxes.size(), 2);

@@ -5,7 +5,7 @@
 #include "modal.h"
 #include "reference/workereditor.h"
 #include "reference/workers.h"
-#include "reference/workerslist.h"
+#include "reference/workerswindow.h"
 #include "testdb.h"
 #include "recording.h"
 
@@ -189,9 +189,9 @@ private Q_SLOTS:
     void listManagesWorkers()
     {
         WorkerEditor editor(*m_dm);
-        WorkersList list(*m_dm, editor);
+        WorkersWindow list(*m_dm, editor);
         auto *grid = list.findChild<QTableView *>();
-        onNextModal<WorkersList>([&](WorkersList *l) {
+        onNextModal<WorkersWindow>([&](WorkersWindow *l) {
             QCOMPARE(l->windowTitle(), QStringLiteral("Список рабочих"));
             QVERIFY(l->addButton()->isVisible());
             QVERIFY(l->addButton()->isDefault());
@@ -237,7 +237,7 @@ private Q_SLOTS:
             });
             l->middleButton()->click();
         });
-        list.manage();
+        list.openManaging();
         QVERIFY(!list.isVisible());
         QVERIFY(!m_dm->workers().isOpen());
         QCOMPARE(names(), (QStringList{"Андреев А.А.", "Петров Пётр Петрович"}));
@@ -247,8 +247,8 @@ private Q_SLOTS:
     {
         m_dm->execute("t", "delete from accounts_dep.person where id=2");
         WorkerEditor editor(*m_dm);
-        WorkersList list(*m_dm, editor);
-        onNextModal<WorkersList>([&](WorkersList *l) {
+        WorkersWindow list(*m_dm, editor);
+        onNextModal<WorkersWindow>([&](WorkersWindow *l) {
             answerNextBox(QMessageBox::Yes);
             l->deleteButton()->click();
             QCOMPARE(l->resultSet()->rowCount(), 0);
@@ -257,7 +257,7 @@ private Q_SLOTS:
             l->deleteButton()->click();
             l->reject();
         });
-        list.manage();
+        list.openManaging();
         QVERIFY(names().isEmpty());
     }
 
@@ -265,10 +265,10 @@ private Q_SLOTS:
     {
         m_dm->execute("t", "insert into accounts_dep.person(fio) values ('Иваненко Ольга'), ('  Ивлев Олег  '), ('Сидоров С.С.')");
         WorkerEditor editor(*m_dm);
-        WorkersList list(*m_dm, editor);
+        WorkersWindow list(*m_dm, editor);
         auto *search = list.searchField();
         search->setText("Пет"); // left over from an earlier opening
-        onNextModal<WorkersList>([&](WorkersList *l) {
+        onNextModal<WorkersWindow>([&](WorkersWindow *l) {
             // Picking: the search is emptied, "Добавить" and "Удалить" hidden.
             QCOMPARE(search->text(), QString());
             QVERIFY(search->hasFocus());
@@ -293,23 +293,23 @@ private Q_SLOTS:
             // Enter chooses.
             QTest::keyClick(search, Qt::Key_Return);
         });
-        const std::optional<WorkerPick> picked = list.pick(1);
+        const std::optional<WorkerPick> picked = list.pickWorker(1);
         QVERIFY(picked.has_value());
         QCOMPARE(picked->name, QStringLiteral("Иванов Иван Иванович"));
         QCOMPARE(picked->id, 1);
         QCOMPARE(list.mode(), 1);
 
         // A list filtered to nothing hands nothing back.
-        onNextModal<WorkersList>([&](WorkersList *l) {
+        onNextModal<WorkersWindow>([&](WorkersWindow *l) {
             typeInto(search, "Щ");
             QCOMPARE(l->resultSet()->rowCount(), 0);
             l->middleButton()->click();
         });
-        QVERIFY(!list.pick(24).has_value());
+        QVERIFY(!list.pickWorker(24).has_value());
         QCOMPARE(list.mode(), 24);
 
         // A double-click picks too; names come back trimmed.
-        onNextModal<WorkersList>([&](WorkersList *l) {
+        onNextModal<WorkersWindow>([&](WorkersWindow *l) {
             typeInto(search, "Ивл");
             QCOMPARE(l->resultSet()->rowCount(), 0); // the stored name starts with blanks
             search->clear();
@@ -319,17 +319,17 @@ private Q_SLOTS:
             QTest::mouseClick(l->grid()->viewport(), Qt::LeftButton, {}, at);
             QTest::mouseDClick(l->grid()->viewport(), Qt::LeftButton, {}, at);
         });
-        const auto second = list.pick(24);
+        const auto second = list.pickWorker(24);
         QVERIFY(second.has_value());
         QCOMPARE(second->name, QStringLiteral("Ивлев Олег"));
 
         // Managing again: "Добавить" and "Удалить" come back.
-        onNextModal<WorkersList>([&](WorkersList *l) {
+        onNextModal<WorkersWindow>([&](WorkersWindow *l) {
             QVERIFY(l->addButton()->isVisible());
             QVERIFY(!l->middleButton()->isDefault());
             l->reject();
         });
-        list.manage();
+        list.openManaging();
     }
 };
 

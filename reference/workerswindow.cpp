@@ -1,4 +1,4 @@
-#include "reference/workerslist.h"
+#include "reference/workerswindow.h"
 
 #include "app/errordisplay.h"
 #include "data/datamodule.h"
@@ -10,7 +10,7 @@
 
 namespace tabel {
 
-WorkersList::WorkersList(DataModule &dm, WorkerEditor &editor, QWidget *parent)
+WorkersWindow::WorkersWindow(DataModule &dm, WorkerEditor &editor, QWidget *parent)
     : ListWindow(QStringLiteral("TForm5"), QStringLiteral("Список рабочих"),
                  {{QStringLiteral("ФИО"), QStringLiteral("fio"), 300},
                   {QStringLiteral("Должность"), QStringLiteral("s_staffpos_hl"), 250}},
@@ -25,13 +25,13 @@ WorkersList::WorkersList(DataModule &dm, WorkerEditor &editor, QWidget *parent)
     resize(620, 520);
 }
 
-void WorkersList::manage()
+void WorkersWindow::openManaging()
 {
     setManaging();
     runWithQuery();
 }
 
-std::optional<WorkerPick> WorkersList::pick(int mode)
+std::optional<WorkerPick> WorkersWindow::pickWorker(int mode)
 {
     m_pick.reset();
     setPicking(mode);
@@ -39,20 +39,20 @@ std::optional<WorkerPick> WorkersList::pick(int mode)
     return m_pick;
 }
 
-void WorkersList::takePick()
+void WorkersWindow::takePick()
 {
     m_pick = WorkerPick{resultSet()->value(QStringLiteral("id")).toInt(),
                         resultSet()->value(QStringLiteral("fio")).toString().trimmed()};
 }
 
-void WorkersList::addRow()
+void WorkersWindow::addRow()
 {
     m_editor.openNew();
     // The new worker takes his place in name order; the list starts over.
     resultSet()->reopen();
 }
 
-void WorkersList::changeRow()
+void WorkersWindow::changeRow()
 {
     ResultSet &set = *resultSet();
     if (set.currentRow() < 0)
@@ -64,7 +64,7 @@ void WorkersList::changeRow()
     accept();
 }
 
-void WorkersList::deleteRow()
+void WorkersWindow::deleteRow()
 {
     ResultSet &set = *resultSet();
     if (set.currentRow() < 0)

@@ -13,16 +13,16 @@ class WorkerEditor;
 // The list of workers: managed from the main menu, and the worker picker
 // of the entry editors (picking mode 1 for shift entries, 24 for
 // auxiliary works).
-class WorkersList : public ListWindow
+class WorkersWindow : public ListWindow
 {
     Q_OBJECT
 public:
-    WorkersList(DataModule &dm, WorkerEditor &editor, QWidget *parent = nullptr);
+    WorkersWindow(DataModule &dm, WorkerEditor &editor, QWidget *parent = nullptr);
 
     // Managing mode from the main menu; the search text stays as it was.
-    void manage();
+    void openManaging();
     // A picking mode; the search field is shown and emptied.
-    std::optional<WorkerPick> pick(int mode);
+    std::optional<WorkerPick> pickWorker(int mode);
 
 protected:
     void addRow() override;
