@@ -9,6 +9,7 @@
 #include <QSqlQuery>
 #include <QSqlRecord>
 
+#include <limits>
 #include <stdexcept>
 #include <string>
 
@@ -110,6 +111,9 @@ QSqlQuery DataModule::run(const QString &name, const QString &sql, const Params 
         m_trace(name, sql);
     QSqlQuery q(db());
     q.setForwardOnly(true);
+    // numeric and double precision values come as the server's text; see
+    // exactNumber for why.
+    q.setNumericalPrecisionPolicy(QSql::HighPrecision);
     bool ok;
     if (params.empty()) {
         ok = q.exec(sql);
@@ -124,17 +128,59 @@ QSqlQuery DataModule::run(const QString &name, const QString &sql, const Params 
     return q;
 }
 
+static bool isWholeNumberText(const QString &text)
+{
+    qsizetype i = text.startsWith(QLatin1Char('-')) || text.startsWith(QLatin1Char('+')) ? 1 : 0;
+    if (i == text.size())
+        return false;
+    for (; i < text.size(); ++i)
+        if (text[i] < QLatin1Char('0') || text[i] > QLatin1Char('9'))
+            return false;
+    return true;
+}
+
+// A numeric or double precision value as the server wrote it. Ids of the
+// plant's tables are numeric(18,0): read as a double, an id beyond 2^53
+// would turn into its neighbour, and a statement built from it would touch
+// another row. So a whole number that fits becomes a qlonglong; any other
+// number (prices, amounts, factors) the double the driver itself would have
+// made of it, and NULL the null double it gave.
+static QVariant exactNumber(const QVariant &raw)
+{
+    if (raw.isNull())
+        return QVariant(QMetaType::fromType<double>());
+    const QString text = raw.toString();
+    bool ok = false;
+    if (isWholeNumberText(text)) {
+        const qlonglong whole = text.toLongLong(&ok);
+        if (ok)
+            return whole;
+    }
+    const double number = text.toDouble(&ok);
+    if (ok)
+        return number;
+    // The server's spelling of the infinities, which toDouble does not take.
+    if (text == QLatin1String("Infinity"))
+        return std::numeric_limits<double>::infinity();
+    if (text == QLatin1String("-Infinity"))
+        return -std::numeric_limits<double>::infinity();
+    return raw;
+}
+
 RowSet DataModule::select(const QString &name, const QString &sql, const Params &params)
 {
     QSqlQuery q = run(name, sql, params);
     RowSet out;
     const QSqlRecord rec = q.record();
-    for (int i = 0; i < rec.count(); ++i)
+    QVector<bool> numeric(rec.count());
+    for (int i = 0; i < rec.count(); ++i) {
         out.columns << rec.fieldName(i);
+        numeric[i] = rec.field(i).metaType().id() == QMetaType::Double;
+    }
     while (q.next()) {
         QVector<QVariant> row(rec.count());
         for (int i = 0; i < rec.count(); ++i)
-            row[i] = q.value(i);
+            row[i] = numeric[i] ? exactNumber(q.value(i)) : q.value(i);
         out.rows.push_back(std::move(row));
     }
     if (q.lastError().isValid())

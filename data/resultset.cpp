@@ -2,6 +2,8 @@
 
 #include "data/datamodule.h"
 
+#include <limits>
+
 namespace tabel {
 
 int RowSet::columnIndex(const QString &name) const
@@ -18,6 +20,26 @@ QVariant RowSet::value(int row, const QString &column) const
     if (row < 0 || row >= rows.size() || c < 0)
         return {};
     return rows[row][c];
+}
+
+std::optional<qlonglong> wholeNumber(const QVariant &value)
+{
+    if (value.isNull())
+        return std::nullopt;
+    switch (value.typeId()) {
+    case QMetaType::Int:
+    case QMetaType::LongLong:
+    case QMetaType::Short:
+    case QMetaType::UShort:
+    case QMetaType::UInt:
+        return value.toLongLong();
+    case QMetaType::ULongLong:
+        if (value.toULongLong() > quint64(std::numeric_limits<qlonglong>::max()))
+            return std::nullopt;
+        return value.toLongLong();
+    default:
+        return std::nullopt;
+    }
 }
 
 ResultSet::ResultSet(DataModule &dm, const QString &name, const QString &sql, QObject *parent)

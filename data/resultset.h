@@ -6,6 +6,7 @@
 #include <QVector>
 #include <functional>
 #include <map>
+#include <optional>
 
 namespace tabel {
 
@@ -23,6 +24,12 @@ struct RowSet
     int size() const { return int(rows.size()); }
     bool isEmpty() const { return rows.isEmpty(); }
 };
+
+// An id or other whole number read from a row. The plant's ids are numeric
+// columns, which the data module hands over as qlonglong. Nothing for NULL
+// and for anything that is not a whole number of an integer type: a double
+// may already have lost the id's last digits.
+std::optional<qlonglong> wholeNumber(const QVariant &value);
 
 using Params = std::map<QString, QVariant>;
 // Keeps a row of a query's result when true.

@@ -125,7 +125,7 @@ std::optional<EntryFields> ShiftEntry::beginChange()
     m_basePrice.reset();
     m_price = q.value(QStringLiteral("cena")).toDouble();
     m_worker = q.value(QStringLiteral("w_id")).toInt();
-    m_product = q.value(QStringLiteral("i_id")).toInt();
+    m_product = q.value(QStringLiteral("i_id")).toLongLong();
     m_operation = q.value(QStringLiteral("o_id")).toInt();
     m_entryId = q.value(QStringLiteral("id")).toInt();
     m_origWorker = m_worker;

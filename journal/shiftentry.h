@@ -16,7 +16,7 @@ struct EntryRecord
 {
     int id = 0; // the entry changed; unused for a new one
     int worker = 0;
-    int product = 0;
+    qlonglong product = 0;
     int operation = 0;
     double price = 0; // rubles per good piece, pay factors included
     qint64 quantity = 0;
@@ -61,7 +61,7 @@ public:
 
     Mode mode() const { return m_mode; }
     int workerId() const { return m_worker; }
-    int productId() const { return m_product; }
+    qlonglong productId() const { return m_product; }
     int operationId() const { return m_operation; }
     double price() const { return m_price; }
     int entryId() const { return m_entryId; }
@@ -107,7 +107,7 @@ private:
     DataModule &m_dm;
     Mode m_mode = Mode::New;
     int m_worker = 0;
-    int m_product = 0;
+    qlonglong m_product = 0;
     int m_operation = 0;
     double m_price = 0;
     std::optional<double> m_basePrice;

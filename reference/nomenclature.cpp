@@ -2,8 +2,6 @@
 
 #include "data/rowfilter.h"
 
-#include <QtMath>
-
 namespace tabel::nomenclature {
 
 QString sql()
@@ -16,21 +14,22 @@ RowPredicate searchFilter(const QString &text)
     return rowfilter::startsWith(QStringLiteral("s_caption"), text);
 }
 
-// Classifier ids are numeric columns, which arrive as floating-point values.
-static int idAt(const ResultSet &items, int row)
+static std::optional<qlonglong> idAt(const ResultSet &items, int row)
 {
-    return int(qRound64(items.value(row, QStringLiteral("id")).toDouble()));
+    return wholeNumber(items.value(row, QStringLiteral("id")));
 }
 
 std::optional<NomenclaturePick> pickCurrent(const ResultSet &items)
 {
     if (!items.isOpen() || items.currentRow() < 0)
         return std::nullopt;
-    return NomenclaturePick{idAt(items, items.currentRow()),
-                            items.value(QStringLiteral("s_caption")).toString()};
+    const std::optional<qlonglong> id = idAt(items, items.currentRow());
+    if (!id)
+        return std::nullopt;
+    return NomenclaturePick{*id, items.value(QStringLiteral("s_caption")).toString()};
 }
 
-int rowOf(const ResultSet &items, int id)
+int rowOf(const ResultSet &items, qlonglong id)
 {
     for (int row = 0; row < items.rowCount(); ++row)
         if (idAt(items, row) == id)

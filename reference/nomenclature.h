@@ -14,6 +14,6 @@ RowPredicate searchFilter(const QString &text);
 // The item on the query's current row; nothing when no row is shown.
 std::optional<NomenclaturePick> pickCurrent(const ResultSet &items);
 // The row showing the item, -1 when it is not shown.
-int rowOf(const ResultSet &items, int id);
+int rowOf(const ResultSet &items, qlonglong id);
 
 } // namespace tabel::nomenclature

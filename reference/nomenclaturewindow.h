@@ -32,7 +32,7 @@ protected:
 private:
     std::unique_ptr<ResultSet> m_items;
     std::optional<NomenclaturePick> m_pick;
-    int m_lastId = 0;
+    qlonglong m_lastId = 0;
 };
 
 } // namespace tabel

@@ -92,7 +92,7 @@ void OperationEditor::prepareChange(const ResultSet &oper)
     m_mark->setText(oper.value(QStringLiteral("MARKA")).toString().trimmed());
     m_kind->setText(oper.value(QStringLiteral("VID")).toString().trimmed());
     m_productKind->setCurrentIndex(oper.value(QStringLiteral("naimen")).toInt() == 0 ? 0 : 1);
-    m_productId = oper.value(QStringLiteral("i_id")).toInt();
+    m_productId = oper.value(QStringLiteral("i_id")).toLongLong();
     m_kindId = oper.value(QStringLiteral("oper_vid")).toInt();
 }
 

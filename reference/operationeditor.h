@@ -29,7 +29,7 @@ public:
     void prepareNew();
     void prepareChange(const ResultSet &oper);
     int mode() const { return m_mode; }
-    int productId() const { return m_productId; }
+    qlonglong productId() const { return m_productId; }
     int kindId() const { return m_kindId; }
     // The operation the last accepted save wrote; 0 before any.
     int savedOperationId() const { return m_savedId; }
@@ -54,7 +54,7 @@ private:
     KindPicker m_kindPicker;
     int m_mode = 1;
     int m_operationId = 0;
-    int m_productId = 0;
+    qlonglong m_productId = 0;
     int m_kindId = 0;
     int m_savedId = 0;
     QLineEdit *m_mark = nullptr;

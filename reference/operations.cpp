@@ -13,14 +13,14 @@ QString productKindText(int naimen)
     return naimen == 0 ? QStringLiteral("Готовая продукция") : QStringLiteral("Заготовки");
 }
 
-QString newDuplicateSql(int kindId, int naimen, int productId)
+QString newDuplicateSql(int kindId, int naimen, qlonglong productId)
 {
     return QStringLiteral("select count(ID) as cnt from accounts_dep.OPER where vid=%1 and naimen=%2 "
                           "and i_id=%3")
         .arg(sql::integer(kindId), sql::integer(naimen), sql::integer(productId));
 }
 
-QString changeDuplicateSql(int kindId, int naimen, int productId, int operationId)
+QString changeDuplicateSql(int kindId, int naimen, qlonglong productId, int operationId)
 {
     return QStringLiteral("select count(*) as cnt from accounts_dep.OPER where vid=%1 and naimen=%2 "
                           "and i_id=%3 and id<>%4")
@@ -28,28 +28,28 @@ QString changeDuplicateSql(int kindId, int naimen, int productId, int operationI
              sql::integer(operationId));
 }
 
-QString insertSql(int kindId, int naimen, int productId)
+QString insertSql(int kindId, int naimen, qlonglong productId)
 {
     return QStringLiteral("insert into accounts_dep.oper(vid, naimen, i_id, cena_new)values (%1, %2, "
                           "%3, 0)")
         .arg(sql::integer(kindId), sql::integer(naimen), sql::integer(productId));
 }
 
-QString updateSql(int kindId, int naimen, int productId, int operationId)
+QString updateSql(int kindId, int naimen, qlonglong productId, int operationId)
 {
     return QStringLiteral("update accounts_dep.oper set vid=%1, naimen=%2,  i_id=%3 where id=%4")
         .arg(sql::integer(kindId), sql::integer(naimen), sql::integer(productId),
              sql::integer(operationId));
 }
 
-QString newIdSql(int kindId, int naimen, int productId)
+QString newIdSql(int kindId, int naimen, qlonglong productId)
 {
     return QStringLiteral("select max(id) as id from accounts_dep.oper where vid=%1 and naimen=%2 "
                           "and i_id=%3")
         .arg(sql::integer(kindId), sql::integer(naimen), sql::integer(productId));
 }
 
-QString markSql(int productId)
+QString markSql(qlonglong productId)
 {
     return QStringLiteral("select marka from accounts_dep.izdel where id=%1").arg(sql::integer(productId));
 }
@@ -93,7 +93,7 @@ std::optional<OperationPick> pickCurrent(DataModule &dm, const ResultSet &oper,
     if (!oper.isOpen() || oper.currentRow() < 0)
         return std::nullopt;
     OperationPick pick;
-    pick.productId = oper.value(QStringLiteral("i_id")).toInt();
+    pick.productId = oper.value(QStringLiteral("i_id")).toLongLong();
     pick.operationId = oper.value(QStringLiteral("id")).toInt();
     pick.naimen = oper.value(QStringLiteral("naimen")).toInt();
     pick.basePrice = oper.value(QStringLiteral("cena")).toDouble();

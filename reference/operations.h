@@ -23,13 +23,13 @@ inline constexpr const char *deleteQuestion = "Удалить операцию?"
 QString productKindText(int naimen);
 
 // Count of other operations with the same kind, flag and product.
-QString newDuplicateSql(int kindId, int naimen, int productId);
-QString changeDuplicateSql(int kindId, int naimen, int productId, int operationId);
-QString insertSql(int kindId, int naimen, int productId);
-QString updateSql(int kindId, int naimen, int productId, int operationId);
+QString newDuplicateSql(int kindId, int naimen, qlonglong productId);
+QString changeDuplicateSql(int kindId, int naimen, qlonglong productId, int operationId);
+QString insertSql(int kindId, int naimen, qlonglong productId);
+QString updateSql(int kindId, int naimen, qlonglong productId, int operationId);
 // The id a new operation got: there is only one per kind, flag and product.
-QString newIdSql(int kindId, int naimen, int productId);
-QString markSql(int productId);
+QString newIdSql(int kindId, int naimen, qlonglong productId);
+QString markSql(qlonglong productId);
 
 // Search of the operation prices list: marks holding the text anywhere.
 RowPredicate searchFilter(const QString &text);
@@ -39,7 +39,7 @@ struct Draft
 {
     int mode = 1;          // 1 new, 2 change
     int operationId = 0;   // the operation changed (mode 2)
-    int productId = 0;
+    qlonglong productId = 0;
     int kindId = 0;
     int naimen = 0;
     QString mark;          // the picked product's mark as shown
@@ -49,7 +49,9 @@ struct Draft
 // Writes the operation; a new one gets the price 0 of its own and no norm.
 // Refuses through the notifier when the product or kind was not picked or
 // when the operation would duplicate another; returns the saved
-// operation's id, or nothing when refused. Database errors are thrown.
+// operation's id, or nothing when refused. Database errors are thrown,
+// among them the server's refusal of a product id beyond the integer
+// column that keeps it: nothing is written then.
 std::optional<int> save(DataModule &dm, const Draft &draft);
 
 // The pick of the operation on the query's current row, its price raised

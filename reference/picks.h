@@ -15,9 +15,11 @@ struct WorkerPick
     QString name; // without surrounding blanks
 };
 
+// Products and nomenclature items are rows of the plant's tables, whose
+// ids are numeric(18,0): they are carried whole, never as int or double.
 struct ProductPick
 {
-    int id = 0;
+    qlonglong id = 0;
     QString mark; // without surrounding blanks
 };
 
@@ -29,7 +31,7 @@ struct KindPick
 
 struct NomenclaturePick
 {
-    int id = 0;
+    qlonglong id = 0;
     QString caption; // as stored
 };
 
@@ -42,7 +44,7 @@ struct PayConditions
 
 struct OperationPick
 {
-    int productId = 0;
+    qlonglong productId = 0;
     int operationId = 0;
     int naimen = 0;        // 0 finished product, 1 blank
     QString text;          // "<mark>; <kind>; <kind of product>"

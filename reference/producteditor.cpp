@@ -92,14 +92,16 @@ int ProductEditor::runChange()
     ResultSet &izdel = m_dm.izdel();
     if (izdel.currentRow() < 0)
         return QDialog::Rejected;
+    const std::optional<qlonglong> id = wholeNumber(izdel.value(QStringLiteral("id")));
+    if (!id)
+        return QDialog::Rejected;
     setWindowTitle(QStringLiteral("Изменение данных изделия (7)"));
     m_mode = 2;
-    m_id = productId(izdel.value(QStringLiteral("id")));
+    m_id = *id;
     m_mark->setText(izdel.value(QStringLiteral("marka")).toString().trimmed());
     const QVariant massa = izdel.value(QStringLiteral("massa"));
     m_value->setText(massa.isNull() ? QString() : display::value(massa).trimmed());
-    const QVariant cls = izdel.value(QStringLiteral("id_class_item"));
-    m_classId = cls.isNull() ? std::nullopt : std::optional<qlonglong>(productId(cls));
+    m_classId = wholeNumber(izdel.value(QStringLiteral("id_class_item")));
     return run();
 }
 
@@ -122,8 +124,8 @@ void ProductEditor::loadClasses()
     const RowSet rows = m_rules.classes();
     m_class->clear();
     for (int r = 0; r < rows.size(); ++r)
-        m_class->addItem(rows.value(r, QStringLiteral("s_caption")).toString(),
-                         productId(rows.value(r, QStringLiteral("id"))));
+        if (const std::optional<qlonglong> id = wholeNumber(rows.value(r, QStringLiteral("id"))))
+            m_class->addItem(rows.value(r, QStringLiteral("s_caption")).toString(), *id);
     selectClass(m_classId);
 }
 

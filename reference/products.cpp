@@ -6,7 +6,7 @@
 #include "data/transaction.h"
 
 #include <QDateTime>
-#include <cmath>
+#include <limits>
 
 namespace tabel {
 
@@ -96,13 +96,6 @@ QDate entryThreshold(const QDate &today)
     return QDate(2000, month, 1);
 }
 
-qlonglong productId(const QVariant &value)
-{
-    // A whole number that comes as a double; rounding guards against a
-    // value like 500.99999999 turning into 500.
-    return qlonglong(std::llround(value.toDouble()));
-}
-
 RowSet ProductEditing::classes()
 {
     return m_dm.select(QStringLiteral("Classes"), productsql::classes());
@@ -152,8 +145,14 @@ ProductDeletion::ProductDeletion(DataModule &dm, Today today)
 
 ProductDeletion::Counts ProductDeletion::count(qlonglong productId)
 {
+    // Operations and entries name their product in integer columns, so none
+    // can name a product beyond that range; the server would refuse such an
+    // id as the parameter instead of counting nothing.
+    if (productId < std::numeric_limits<qint32>::min()
+        || productId > std::numeric_limits<qint32>::max())
+        return {};
     const QString cnt = QLatin1String(shared::countColumn);
-    const QVariant id = int(productId);
+    const QVariant id = productId;
     Counts c;
     const RowSet entries = m_dm.select(
         QStringLiteral("Izdel_Smena"), productsql::entryCount(),

@@ -53,9 +53,6 @@ bool isDecimalText(const QString &text);
 // entries counted for the delete's question are those from this day on.
 QDate entryThreshold(const QDate &today);
 
-// A product id as the view delivers it (numeric, so a double over ODBC).
-qlonglong productId(const QVariant &value);
-
 // One product as the editor hands it over for saving.
 struct ProductDraft
 {

@@ -77,17 +77,19 @@ void ProductsWindow::deleteRow()
     ResultSet &izdel = m_dm.izdel();
     if (izdel.currentRow() < 0)
         return;
-    ProductDeletion(m_dm, m_today).remove(productId(izdel.value(QStringLiteral("id"))),
-                                          [](const QString &question) {
-                                              return askYesNo(QStringLiteral("Удаление"), question);
-                                          });
+    const std::optional<qlonglong> id = wholeNumber(izdel.value(QStringLiteral("id")));
+    if (!id)
+        return;
+    ProductDeletion(m_dm, m_today).remove(*id, [](const QString &question) {
+        return askYesNo(QStringLiteral("Удаление"), question);
+    });
 }
 
 void ProductsWindow::takePick()
 {
     ResultSet &izdel = m_dm.izdel();
-    m_pick = ProductPick{int(productId(izdel.value(QStringLiteral("id")))),
-                         izdel.value(QStringLiteral("marka")).toString().trimmed()};
+    if (const std::optional<qlonglong> id = wholeNumber(izdel.value(QStringLiteral("id"))))
+        m_pick = ProductPick{*id, izdel.value(QStringLiteral("marka")).toString().trimmed()};
 }
 
 } // namespace tabel

@@ -2,6 +2,7 @@
 // shop, value writing round trips, transactions and the duplicate check.
 #include "data/datamodule.h"
 #include "data/dberror.h"
+#include "data/display.h"
 #include "data/sqltext.h"
 #include "data/transaction.h"
 #include "fixtures.h"
@@ -213,6 +214,85 @@ private Q_SLOTS:
         QCOMPARE(m_dm->rewriteSeparator("0.25"), QStringLiteral("0,25"));
         m_dm->setSeparator(".");
         QCOMPARE(m_dm->rewriteSeparator("0,25"), QStringLiteral("0.25"));
+    }
+
+    // numeric and double precision values: whole numbers exactly, as
+    // qlonglong (ids of the plant's tables lose their last digits as
+    // doubles), anything else the double it always was, NULL still NULL.
+    // Other types as the driver gives them. Shown as a grid shows them.
+    void numbersComeExactly_data()
+    {
+        QTest::addColumn<QString>("expression");
+        QTest::addColumn<QVariant>("value"); // a null QVariant of the type for NULL
+        QTest::addColumn<QString>("shown");  // on a Russian workstation
+        const auto whole = [](qlonglong v) { return QVariant(v); };
+        const QVariant nullDouble(QMetaType::fromType<double>());
+        QTest::newRow("id beyond 2^53") << "900719925474099312::numeric(18,0)" << whole(900719925474099312LL)
+                                        << "900719925474099312";
+        QTest::newRow("its neighbour") << "900719925474099313::numeric(18,0)" << whole(900719925474099313LL)
+                                       << "900719925474099313";
+        QTest::newRow("id beyond int") << "2147483653::numeric(18,0)" << whole(2147483653LL) << "2147483653";
+        QTest::newRow("largest qint64") << "9223372036854775807::numeric" << whole(9223372036854775807LL)
+                                        << "9223372036854775807";
+        QTest::newRow("negative whole") << "-7::numeric" << whole(-7) << "-7";
+        QTest::newRow("whole double precision") << "100::float8" << whole(100) << "100";
+        QTest::newRow("NULL numeric") << "null::numeric(18,0)" << nullDouble << "0";
+        QTest::newRow("NULL double precision") << "null::float8" << nullDouble << "0";
+        QTest::newRow("norm price") << "0.45::float8" << QVariant(0.45) << "0,45";
+        QTest::newRow("massa") << "0.05::numeric" << QVariant(0.05) << "0,05";
+        QTest::newRow("amount with scale") << "12.50::numeric(10,2)" << QVariant(12.5) << "12,5";
+        QTest::newRow("whole amount with scale") << "100.00::numeric(10,2)" << QVariant(100.0) << "100";
+        QTest::newRow("more digits than a double") << "(1.0/3)::numeric" << QVariant(1.0 / 3) << "0,3333333333333333";
+        QTest::newRow("beyond qint64") << "9223372036854775808::numeric" << QVariant(9223372036854775808.0)
+                                       << "9223372036854776000";
+        QTest::newRow("exponent") << "1e20::float8" << QVariant(1e20) << "100000000000000000000";
+        QTest::newRow("infinity") << "'Infinity'::float8" << QVariant(std::numeric_limits<double>::infinity())
+                                  << "inf";
+        QTest::newRow("integer column") << "5::integer" << QVariant(5) << "5";
+        QTest::newRow("bigint column") << "5::bigint" << whole(5) << "5";
+        QTest::newRow("digits as text") << "'100'::text" << QVariant(QStringLiteral("100")) << "100";
+    }
+    void numbersComeExactly()
+    {
+        QFETCH(QString, expression);
+        QFETCH(QVariant, value);
+        QFETCH(QString, shown);
+        QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
+        // Plain and prepared statements alike.
+        const RowSet plain = m_dm->control(QStringLiteral("select %1 as v").arg(expression));
+        const RowSet bound = m_dm->select("t", QStringLiteral("select %1 as v where :one = 1").arg(expression),
+                                          {{"one", 1}});
+        for (const RowSet &rows : {plain, bound}) {
+            const QVariant v = rows.value(0, "v");
+            QCOMPARE(v.metaType(), value.metaType());
+            QCOMPARE(v.isNull(), value.isNull());
+            if (!value.isNull())
+                QCOMPARE(v, value);
+            QCOMPARE(display::value(v), shown);
+        }
+        QLocale::setDefault(QLocale::c());
+    }
+
+    // The shop's own fractional figures through its shared queries.
+    void fractionsReadAsBefore()
+    {
+        m_dm->execute("t", "update accounts_dep.norm set price=0.45 where o_id=12");
+        ResultSet &oper = m_dm->oper();
+        oper.reopen();
+        QCOMPARE(oper.value(0, "marka").toString(), QStringLiteral("КН-230"));
+        QCOMPARE(oper.value(0, "cena").metaType(), QMetaType::fromType<double>());
+        QCOMPARE(oper.value(0, "cena").toDouble(), 0.45);
+        QCOMPARE(oper.value(1, "cena"), QVariant(qlonglong(10)));
+        ResultSet &izdel = m_dm->izdel();
+        izdel.reopen();
+        QCOMPARE(izdel.value(1, "marka").toString(), QStringLiteral("КР-100"));
+        QCOMPARE(izdel.value(1, "massa").metaType(), QMetaType::fromType<double>());
+        QCOMPARE(izdel.value(1, "massa").toDouble(), 0.05);
+        QCOMPARE(display::value(izdel.value(1, "massa")), QStringLiteral("0.05"));
+        QCOMPARE(wholeNumber(izdel.value(1, "id")), std::optional<qlonglong>(501));
+        QCOMPARE(wholeNumber(izdel.value(1, "id_class_item")), std::optional<qlonglong>(10));
+        // A fraction is no id.
+        QCOMPARE(wholeNumber(izdel.value(1, "massa")), std::nullopt);
     }
 };
 

@@ -238,6 +238,34 @@ private Q_SLOTS:
         items.setFilter(nomenclature::searchFilter("Я"));
         QVERIFY(!nomenclature::pickCurrent(items));
     }
+
+    // Classifier ids are numeric(18,0): the pick and the row the picker
+    // returns to must be the item's own, not a neighbour's that reads as
+    // the same double or int.
+    void nomenclatureIdsBeyondDoubleAndInt_data()
+    {
+        QTest::addColumn<qlonglong>("id");
+        QTest::newRow("beyond 2^53") << 900719925474099312LL;
+        QTest::newRow("beyond int") << 2147483653LL;
+    }
+    void nomenclatureIdsBeyondDoubleAndInt()
+    {
+        QFETCH(qlonglong, id);
+        // The neighbours come first by caption.
+        m_dm->execute("t", QStringLiteral("insert into cmn_classifier.item(id, id_level, s_caption) values "
+                                          "(%1, 2, 'А сосед'), (%2, 2, 'Б сосед'), (%3, 2, 'В нужный'), "
+                                          "(%4, 2, 'Г обёрнутый')")
+                               .arg(id - 1).arg(id + 1).arg(id).arg(qlonglong(qint32(id))));
+        ResultSet items(*m_dm, "Nomenclature", nomenclature::sql());
+        items.open();
+        const int row = nomenclature::rowOf(items, id);
+        QCOMPARE(items.value(row, "s_caption").toString(), QStringLiteral("В нужный"));
+        items.setCurrentRow(row);
+        const auto pick = nomenclature::pickCurrent(items);
+        QVERIFY(pick);
+        QCOMPARE(pick->id, id);
+        QCOMPARE(pick->caption, QStringLiteral("В нужный"));
+    }
 };
 
 QTEST_GUILESS_MAIN(NormsTest)

@@ -2,6 +2,7 @@
 // statements as sent, the editors' refusals, the pick and its pay price,
 // the list searches, and the price list read back from the saved workbook.
 #include "data/datamodule.h"
+#include "data/dberror.h"
 #include "data/rowfilter.h"
 #include "fixtures.h"
 #include "reference/kinds.h"
@@ -152,6 +153,40 @@ private Q_SLOTS:
                                       "and naimen=%3 and i_id=%4")
                            .arg(*saved).arg(kindId).arg(naimen).arg(productId)),
                  1);
+    }
+
+    // Operations keep their product in an integer column. A product id
+    // beyond it is refused by the server instead of being written as
+    // another product's.
+    void productBeyondIntegerIsRefused_data()
+    {
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<int>("operationId");
+        QTest::addColumn<qlonglong>("productId");
+        QTest::newRow("new, beyond int") << 1 << 0 << 2147483653LL;
+        QTest::newRow("new, beyond 2^53") << 1 << 0 << 900719925474099312LL;
+        QTest::newRow("change, beyond int") << 2 << 12 << 2147483653LL;
+    }
+    void productBeyondIntegerIsRefused()
+    {
+        QFETCH(int, mode);
+        QFETCH(int, operationId);
+        QFETCH(qlonglong, productId);
+        m_dm->execute("t", QStringLiteral("insert into cmn_gds_and_srv.gds_and_srv(id, s_caption, massa, "
+                                          "id_class_item, id_msm_bs) values (%1, 'Большое', 1, 10, 6)")
+                               .arg(productId));
+        const QString operations = "select id, vid, naimen, i_id, cena, cena_new from accounts_dep.oper order by id";
+        const QString before = rowsText(*m_dm, operations);
+        QString error;
+        try {
+            operations::save(*m_dm, {mode, operationId, productId, 1, 0, "Большое", "Резка"});
+        } catch (const DbError &e) {
+            error = e.text();
+        }
+        QVERIFY2(error.contains("out of range"), qPrintable(error));
+        QVERIFY(m_notifier.shown.isEmpty());
+        QVERIFY(!m_dm->inTransaction());
+        QCOMPARE(rowsText(*m_dm, operations), before);
     }
 
     void newOperationIsListedOnlyWithANorm()

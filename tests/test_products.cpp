@@ -399,7 +399,73 @@ private Q_SLOTS:
         for (int r = 0; r < rows.size(); ++r)
             captions << rows.value(r, "s_caption").toString();
         QCOMPARE(captions, (QStringList{"Зажимы", "Кронштейны", "Профили"}));
-        QCOMPARE(productId(rows.value(0, "id")), 12);
+        QCOMPARE(wholeNumber(rows.value(0, "id")), std::optional<qlonglong>(12));
+    }
+
+    // Goods and classifier ids are numeric(18,0). One beyond 2^53 shares its
+    // double with its neighbours; one beyond int wraps when narrowed. A
+    // statement built from such a reading would touch another product: the
+    // ones beside it, or the one the misreading names.
+    void idsBeyondDoubleAndInt_data()
+    {
+        QTest::addColumn<qlonglong>("id");
+        QTest::addColumn<qlonglong>("misread");
+        QTest::newRow("beyond 2^53") << 900719925474099312LL << 900719925474099328LL;
+        QTest::newRow("beyond int") << 2147483653LL << -2147483643LL;
+    }
+    void idsBeyondDoubleAndInt()
+    {
+        QFETCH(qlonglong, id);
+        QFETCH(qlonglong, misread);
+        const QList<qlonglong> others{id - 1, id + 1, misread};
+        m_dm->execute("t", QStringLiteral("insert into cmn_classifier.item(id, id_level, s_caption) values "
+                                          "(%1, 2, 'Класс'), (%2, 2, 'Класс +1')")
+                               .arg(id).arg(id + 1));
+        for (const qlonglong other : others)
+            m_dm->execute("t", QStringLiteral("insert into cmn_gds_and_srv.gds_and_srv(id, s_caption, massa, "
+                                              "id_class_item, id_msm_bs) values (%1, 'Сосед %1', 1, %2, 6)")
+                                   .arg(other).arg(id));
+        m_dm->execute("t", QStringLiteral("insert into cmn_gds_and_srv.gds_and_srv(id, s_caption, massa, "
+                                          "id_class_item, id_msm_bs) values (%1, 'Изделие', 1, %1, 6)")
+                               .arg(id));
+        const QString shop = shopState();
+        const auto goodsText = [this] {
+            return rowsText(*m_dm, "select id, s_caption, massa, id_class_item from cmn_gds_and_srv.gds_and_srv "
+                                   "where s_caption like 'Сосед%' order by id");
+        };
+        const QString neighbours = goodsText();
+
+        // Read through the products list.
+        ResultSet &izdel = m_dm->izdel();
+        izdel.reopen();
+        int row = -1;
+        for (int r = 0; r < izdel.rowCount(); ++r)
+            if (izdel.value(r, "marka").toString() == "Изделие")
+                row = r;
+        QVERIFY(row >= 0);
+        const std::optional<qlonglong> read = wholeNumber(izdel.value(row, "id"));
+        QCOMPARE(read, std::optional<qlonglong>(id));
+        QCOMPARE(wholeNumber(izdel.value(row, "id_class_item")), std::optional<qlonglong>(id));
+
+        // A change writes that product and the class as chosen.
+        QVERIFY(ProductEditing(*m_dm).save({2, *read, "Изделие", "2", id + 1}));
+        QCOMPARE(rowsText(*m_dm, "select id, massa, id_class_item from cmn_gds_and_srv.gds_and_srv "
+                                 "where s_caption='Изделие'"),
+                 QStringLiteral("%1,2,%2").arg(id).arg(id + 1));
+        QCOMPARE(goodsText(), neighbours);
+
+        // Nothing refers to it, so only the product's own question comes;
+        // the delete takes exactly that product.
+        QStringList asked;
+        ProductDeletion(*m_dm).remove(*read, [&](const QString &q) {
+            asked << q;
+            return true;
+        });
+        QCOMPARE(asked, QStringList{QString::fromUtf8(productQuestion)});
+        QCOMPARE(count("select count(*) as n from cmn_gds_and_srv.gds_and_srv where s_caption='Изделие'"), 0);
+        QCOMPARE(goodsText(), neighbours);
+        QCOMPARE(shopState(), shop);
+        izdel.close();
     }
 };
 

@@ -371,6 +371,66 @@ private Q_SLOTS:
         QCOMPARE(left.value(0, "e").toInt(), 0);
     }
 
+    // Goods and classifier ids beyond 2^53 share their double with their
+    // neighbours; the list, the editor and the delete must each keep the
+    // product's and its class's own id.
+    void idsBeyondDoubles()
+    {
+        const qlonglong id = 900719925474099312LL;
+        // The product's class sorts last, after neighbours that read as the
+        // same double.
+        m_dm->execute("t", QStringLiteral("insert into cmn_classifier.item(id, id_level, s_caption) values "
+                                          "(%1, 2, 'Класс А'), (%2, 2, 'Класс Б'), (%3, 2, 'Класс В')")
+                               .arg(id - 1).arg(id + 1).arg(id));
+        m_dm->execute("t", QStringLiteral("insert into cmn_gds_and_srv.gds_and_srv(id, s_caption, massa, "
+                                          "id_class_item, id_msm_bs) values (%1, 'Сосед 1', 1, %1, 6), "
+                                          "(%2, 'Сосед 2', 1, %2, 6), (%3, 'Сосед 3', 1, %3, 6), "
+                                          "(%4, 'Изделие', 1, %4, 6)")
+                               .arg(id - 1).arg(id + 1).arg(900719925474099328LL).arg(id));
+        const QString neighbours = rowsText(*m_dm, "select id, s_caption, massa, id_class_item from "
+                                                   "cmn_gds_and_srv.gds_and_srv where s_caption like 'Сосед%' "
+                                                   "order by id");
+
+        whenModal(named("TForm3"), [&](QWidget *) {
+            m_dm->izdel().setCurrentRow(rowOf("Изделие"));
+            m_list->middleButton()->click();
+        });
+        const auto pick = m_list->picker()();
+        QVERIFY(pick);
+        QCOMPARE(pick->id, id);
+
+        QString classShown, changed;
+        QList<SeenBox> boxes;
+        whenModal(named("TForm3"), [&](QWidget *) {
+            whenModal(named("TForm7"), [&](QWidget *) {
+                classShown = m_editor->classSelector()->currentText();
+                m_editor->valueField()->setText("2");
+                m_editor->saveButton()->click();
+            });
+            m_dm->izdel().setCurrentRow(rowOf("Изделие"));
+            m_list->middleButton()->click();
+            changed = rowsText(*m_dm, "select id, massa, id_class_item from cmn_gds_and_srv.gds_and_srv "
+                                      "where s_caption='Изделие'");
+
+            m_dm->izdel().setCurrentRow(rowOf("Изделие"));
+            answerBoxes(*m_dm, {QMessageBox::Yes}, boxes);
+            m_list->deleteButton()->click();
+            m_list->exitButton()->click();
+        });
+        m_list->openManaging();
+
+        QCOMPARE(classShown, QStringLiteral("Класс В"));
+        QCOMPARE(changed, QStringLiteral("%1,2,%1").arg(id));
+        QCOMPARE(boxes.size(), 1);
+        QCOMPARE(boxes[0].text, QStringLiteral("Удалить изделие? "));
+        QCOMPARE(m_dm->control("select count(*) as n from cmn_gds_and_srv.gds_and_srv where s_caption='Изделие'")
+                     .value(0, "n").toInt(),
+                 0);
+        QCOMPARE(rowsText(*m_dm, "select id, s_caption, massa, id_class_item from cmn_gds_and_srv.gds_and_srv "
+                                 "where s_caption like 'Сосед%' order by id"),
+                 neighbours);
+    }
+
     void factorKeys_data()
     {
         QTest::addColumn<QString>("typed");

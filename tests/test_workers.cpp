@@ -161,6 +161,39 @@ private Q_SLOTS:
         QCOMPARE(names().size(), 3);
     }
 
+    // The plant's tables have numeric(18,0) ids; one beyond 2^53 shares its
+    // double with its neighbours. Each selector must come back on the very
+    // row it showed, not on a neighbour listed before it.
+    void selectorsKeepTheirRowByExactId()
+    {
+        const qlonglong id = 900719925474099312LL;
+        for (const char *table : {workers::departmentTable, workers::staffPositionTable, workers::roleTable})
+            m_dm->execute("t", QStringLiteral("insert into %1(id, s_caption) values (%2, 'А'), (%3, 'Б'), (%4, 'В')")
+                                   .arg(QLatin1String(table)).arg(id - 1).arg(id + 1).arg(id));
+        WorkerEditor editor(*m_dm);
+        const QList<QComboBox *> boxes{editor.departmentBox(), editor.positionBox(), editor.roleBox()};
+        onNextModal<WorkerEditor>([boxes](WorkerEditor *e) {
+            for (QComboBox *box : boxes)
+                box->setCurrentIndex(box->findText("В"));
+            e->nameField()->setText("Новиков Н.Н.");
+            e->findChild<QPushButton *>("saveButton")->click();
+        });
+        QVERIFY(editor.openNew());
+        auto shown = std::make_shared<QStringList>();
+        onNextModal<WorkerEditor>([boxes, shown](WorkerEditor *e) {
+            for (QComboBox *box : boxes)
+                *shown << box->currentText() + '|' + box->currentData().toString();
+            e->nameField()->setText("Орлов О.О.");
+            e->findChild<QPushButton *>("saveButton")->click();
+        });
+        QVERIFY(editor.openNew());
+        const QString expected = QStringLiteral("В|%1").arg(id);
+        QCOMPARE(*shown, (QStringList{expected, expected, expected}));
+        QCOMPARE(m_dm->control("select s_staffpos_hl from accounts_dep.person where fio='Орлов О.О.'")
+                     .value(0, "s_staffpos_hl").toString(),
+                 QStringLiteral("В"));
+    }
+
     void wheelStepsTheFocusedSelector()
     {
         m_dm->execute("t", "insert into adm_role.roles(id, s_caption) values (1, 'А'), (2, 'Б'), (3, 'В')");
