@@ -73,6 +73,8 @@ protected:
 private:
     void buildMenu(QVBoxLayout *layout);
     void showShift(int shift);
+    // Loads the four shifts for the picker's date; false when that failed.
+    bool loadPickedDate(bool hourglass);
     void paintDayOff(bool on);
 
     Journal m_journal;

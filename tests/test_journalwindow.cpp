@@ -226,6 +226,10 @@ private Q_SLOTS:
         auto shown = answerNextBox(QMessageBox::Ok);
         w->changeDate();
         QVERIFY(shown->seen);
+        // Coming back from another window fails the same way.
+        shown = answerNextBox(QMessageBox::Ok);
+        w->activate();
+        QVERIFY(shown->seen);
         m_dm->smena(4).setSql(m_dm->smena(4).sql().replace("accounts_dep.no_smena,", "accounts_dep.smena,"));
         // Neither the journal nor the picker moved, and every shift still
         // answers for the old date.
