@@ -81,6 +81,11 @@ private Q_SLOTS:
         QTest::newRow("changed kind")
             << kinds::duplicateSql("резка", 1)
             << "select count(*) as cnt from accounts_dep.vid_oper where upper(vid)='РЕЗКА' and id<>1";
+        // Imported kinds may carry any id, 0 included; a change never
+        // counts the kind itself.
+        QTest::newRow("changed kind of id 0")
+            << kinds::duplicateSql("резка", 0)
+            << "select count(*) as cnt from accounts_dep.vid_oper where upper(vid)='РЕЗКА' and id<>0";
         QTest::newRow("price list")
             << pricelist::sql()
             << "select izdel.MARKA, vid_oper.VID, oper.NAIMEN,(SELECT (CASE naimen WHEN 0 THEN "

@@ -396,6 +396,44 @@ private Q_SLOTS:
         QCOMPARE(seen.listNorms, 2);
     }
 
+    void titleBarCloseDropsTheOpenCell()
+    {
+        Watchdog watchdog;
+        OperationWindows w(*m_dm);
+        double listPrice = 0;
+        onModal("TForm4", [&](QWidget *) {
+            ResultSet &oper = m_dm->oper();
+            w.operations.pricesBox()->setChecked(true);
+            oper.setCurrentRow(operations::rowOf(oper, 11));
+            onModal("TForm22", [&](QWidget *) {
+                QTableView *grid = w.norms.grid();
+                // A norm saved before the close stays saved...
+                typeCell(grid, 0, norms::Price, "9");
+                // ...while the cell still being typed into is dropped.
+                const QModelIndex price = grid->model()->index(1, norms::Price);
+                grid->setCurrentIndex(price);
+                grid->edit(price);
+                for (auto *e : grid->viewport()->findChildren<QLineEdit *>())
+                    if (e->isVisible()) {
+                        e->selectAll();
+                        type(e, "7");
+                    }
+                w.norms.close();
+            });
+            doubleClickRow(w.operations.grid(), oper.currentRow());
+            listPrice = oper.value("cena").toDouble();
+            w.operations.exitButton()->click();
+        });
+        w.operations.openManaging();
+
+        QVERIFY(!watchdog.fired);
+        const RowSet norms = m_dm->control("select price from accounts_dep.norm where o_id=11 order by norma");
+        QCOMPARE(norms.value(0, "price").toDouble(), 9.0);
+        QCOMPARE(norms.value(1, "price").toDouble(), 10.0);
+        // The list was read again and shows the lowest price as it now is.
+        QCOMPARE(listPrice, 9.0);
+    }
+
     void deleteOperationAsks_data()
     {
         QTest::addColumn<int>("answer");
