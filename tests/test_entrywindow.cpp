@@ -311,6 +311,9 @@ private Q_SLOTS:
         QTest::newRow("day off in the night shift") << 11 << 10.0 << true << 3 << "12" << QStringList{"10", "24", "288"};
         QTest::newRow("overtime, empty quantity") << 12 << 3.0 << false << 4 << "" << QStringList{"3", "4,5", "0"};
         QTest::newRow("tie to even") << 11 << 1.03125 << false << 1 << "3" << QStringList{"1,0312", "1,0312", "3,0938"};
+        // The list closed without a pick: the colour field still follows
+        // the (empty) operation and the figures are worked out again.
+        QTest::newRow("nothing picked") << 0 << 0.0 << false << 1 << "" << QStringList{"", "0", "0"};
     }
     void operationPick()
     {
@@ -336,7 +339,8 @@ private Q_SLOTS:
         QCOMPARE(calls.conditions.size(), 1);
         QCOMPARE(calls.conditions[0].dayOff, dayOff);
         QCOMPARE(calls.conditions[0].shift, shift);
-        QCOMPARE(field(&editor, names::entryOperation)->text(), operation == 11 ? kCutting : kPainting);
+        QCOMPARE(field(&editor, names::entryOperation)->text(),
+                 operation == 11 ? kCutting : operation == 12 ? kPainting : QString());
         QCOMPARE(field(&editor, names::entryColour)->isEnabled(), operation == 12);
         QCOMPARE(field(&editor, names::entryColour)->text(), operation == 12 ? "5" : "");
         QCOMPARE(field(&editor, names::entryHours)->text(), QStringLiteral("0"));
