@@ -356,13 +356,6 @@ void JournalWindow::showEvent(QShowEvent *event)
         activate();
 }
 
-int JournalWindow::runModal(QDialog &window)
-{
-    int result = QDialog::Rejected;
-    runFromJournal([&] { result = window.exec(); });
-    return result;
-}
-
 void JournalWindow::runFromJournal(const std::function<void()> &open)
 {
     guarded(open);

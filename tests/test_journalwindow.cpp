@@ -142,7 +142,7 @@ private Q_SLOTS:
         // Another window of the program closing is.
         QDialog other(w.get());
         QTimer::singleShot(50, &other, &QDialog::accept);
-        w->runModal(other);
+        w->runFromJournal([&] { other.exec(); });
         QCOMPARE(w->pickedDate(), QDate::currentDate());
         QCOMPARE(w->journal().date(), QDate::currentDate());
     }

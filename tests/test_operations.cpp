@@ -328,7 +328,7 @@ private Q_SLOTS:
         Spreadsheet sheet(&m_notifier);
         sheet.setFolder(dir.path());
         sheet.setOpener([](const QString &) { return true; });
-        QVERIFY(pricelist::exportTo(*m_dm, sheet));
+        QVERIFY(pricelist::write(pricelist::read(*m_dm), sheet));
         QCOMPARE(sheet.savedFiles().size(), 1);
         QVERIFY(m_notifier.shown.isEmpty());
 
@@ -347,7 +347,7 @@ private Q_SLOTS:
         // Without a workbook the export stops and saves nothing.
         Spreadsheet broken(&m_notifier);
         broken.setFolder("/proc/tabel-no-such-folder");
-        QVERIFY(!pricelist::exportTo(*m_dm, broken));
+        QVERIFY(!pricelist::write(pricelist::read(*m_dm), broken));
         QVERIFY(broken.savedFiles().isEmpty());
     }
 };
