@@ -12,6 +12,7 @@
 #include "journal/journalwindow.h"
 #include "reference/payprice.h"
 #include "testdb.h"
+#include "modal.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -28,30 +29,6 @@ using namespace tabel;
 using namespace tabel::test;
 
 namespace {
-
-// Answers every message box with OK and remembers what it said.
-class BoxWatcher : public QObject
-{
-public:
-    BoxWatcher()
-    {
-        m_timer.setInterval(20);
-        connect(&m_timer, &QTimer::timeout, this, [this] {
-            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
-            if (!box || m_handled.contains(box))
-                return;
-            m_handled << box;
-            seen << box->windowTitle() + QLatin1Char('|') + box->text();
-            box->button(QMessageBox::Ok)->click();
-        });
-        m_timer.start();
-    }
-    QStringList seen;
-
-private:
-    QTimer m_timer;
-    QList<QObject *> m_handled;
-};
 
 const QDate kDay(2026, 3, 5); // a Thursday
 
@@ -444,7 +421,8 @@ private Q_SLOTS:
         BoxWatcher boxes;
         button(&editor, names::entrySave)->click();
         QCOMPARE(boxes.seen.size(), 1);
-        QVERIFY2(boxes.seen[0].startsWith(message), qPrintable(boxes.seen[0]));
+        const QString seen = boxes.seen[0].title + QLatin1Char('|') + boxes.seen[0].text;
+        QVERIFY2(seen.startsWith(message), qPrintable(seen));
         QVERIFY(editor.isVisible());
         QCOMPARE(texts(&editor), before);
         QCOMPARE(m_dm->control("select count(*) as n from accounts_dep.smena").value(0, "n").toInt(),
