@@ -19,18 +19,18 @@ ListWindow::ListWindow(const QString &objectName, const QString &caption, QVecto
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint
                    | Qt::WindowCloseButtonHint);
 
-    m_layout = new QVBoxLayout(this);
+    auto *layout = new QVBoxLayout(this);
     m_search = new QLineEdit(this);
     m_search->setObjectName(QStringLiteral("searchEdit"));
     m_search->setPlaceholderText(QStringLiteral("Поиск"));
     m_search->installEventFilter(this);
     connect(m_search, &QLineEdit::textChanged, this, &ListWindow::searchChanged);
-    m_layout->addWidget(m_search);
+    layout->addWidget(m_search);
 
     m_grid = new ResultGrid(std::move(columns), this);
     m_grid->setObjectName(QStringLiteral("DBGrid1"));
     connect(m_grid, &QTableView::doubleClicked, this, [this] { rowDoubleClicked(); });
-    m_layout->addWidget(m_grid, 1);
+    layout->addWidget(m_grid, 1);
 
     m_buttons = new QHBoxLayout;
     auto button = [&](const QString &title, const QString &name) {
@@ -45,7 +45,7 @@ ListWindow::ListWindow(const QString &objectName, const QString &caption, QVecto
     m_delete = button(QStringLiteral("Удалить"), QStringLiteral("deleteButton"));
     m_buttons->addStretch();
     m_exit = button(QStringLiteral("Выход"), QStringLiteral("exitButton"));
-    m_layout->addLayout(m_buttons);
+    layout->addLayout(m_buttons);
 
     connect(m_add, &QPushButton::clicked, this, [this] { guarded([this] { addRow(); }); });
     connect(m_middle, &QPushButton::clicked, this, &ListWindow::middleClicked);

@@ -8,7 +8,6 @@
 class QHBoxLayout;
 class QLineEdit;
 class QPushButton;
-class QVBoxLayout;
 
 namespace tabel {
 
@@ -78,7 +77,6 @@ protected:
 
     // The bar of buttons at the bottom, for windows that add their own.
     QHBoxLayout *buttonBar() const { return m_buttons; }
-    QVBoxLayout *mainLayout() const { return m_layout; }
 
     void showEvent(QShowEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -97,7 +95,6 @@ private:
     QPushButton *m_delete = nullptr;
     QPushButton *m_exit = nullptr;
     QHBoxLayout *m_buttons = nullptr;
-    QVBoxLayout *m_layout = nullptr;
     SearchRule m_rule;
     SearchKeys m_keys = SearchKeys::Editing;
 };

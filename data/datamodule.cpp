@@ -70,6 +70,11 @@ void DataModule::open(const QString &connectionString)
     // Some statements write dates as bare 'DD.MM.YYYY' text; the server's
     // own default may read them month first.
     execute(QStringLiteral("DateStyle"), QStringLiteral("set DateStyle to 'ISO, DMY'"));
+    // Text values are quoted by doubling apostrophes only; a server that
+    // still read backslashes as escapes would let a name ending in "\"
+    // break out of its quotes.
+    execute(QStringLiteral("standard_conforming_strings"),
+            QStringLiteral("set standard_conforming_strings to on"));
 }
 
 void DataModule::close()

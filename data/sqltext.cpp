@@ -107,9 +107,12 @@ QString rewriteSeparator(const QString &number, const QString &separator)
 QString codeAsInteger(const QString &column, const QString &type)
 {
     // CASE evaluates its branches only for rows that pass the test, so the
-    // casts never see a code they would refuse.
-    return QStringLiteral("(case when %1 ~ '^[[:space:]]*[-+]?[0-9]+[[:space:]]*$' then case when "
-                          "%1::numeric between -2147483648 and 2147483647 then %1::%2 end end)")
+    // casts never see a code they would refuse. The blanks are spelt out:
+    // the casts skip only these, while a class such as [[:space:]] would
+    // let a Unicode space through. At most ten significant digits keep the
+    // numeric cast small; the range test does the rest.
+    return QStringLiteral("(case when %1 ~ '^[ \\t\\n\\r\\f\\v]*[-+]?0*[0-9]{1,10}[ \\t\\n\\r\\f\\v]*$' then "
+                          "case when %1::numeric between -2147483648 and 2147483647 then %1::%2 end end)")
         .arg(column, type);
 }
 

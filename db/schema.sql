@@ -67,8 +67,9 @@ CREATE INDEX IF NOT EXISTS person_s_code_idx ON cmn_contractor.person (s_code);
 -- An index on a plain s_code::t_id would refuse every non-numeric code at
 -- insert time; databases set up by an earlier version of this script have one.
 DROP INDEX IF EXISTS cmn_contractor.person_s_code_t_id_idx;
-CREATE INDEX IF NOT EXISTS person_s_code_number_idx ON cmn_contractor.person
-    (((case when s_code ~ '^[[:space:]]*[-+]?[0-9]+[[:space:]]*$' then case when s_code::numeric between -2147483648 and 2147483647 then s_code::t_id end end)));
+DROP INDEX IF EXISTS cmn_contractor.person_s_code_number_idx;
+CREATE INDEX person_s_code_number_idx ON cmn_contractor.person
+    (((case when s_code ~ '^[ \t\n\r\f\v]*[-+]?0*[0-9]{1,10}[ \t\n\r\f\v]*$' then case when s_code::numeric between -2147483648 and 2147483647 then s_code::t_id end end)));
 
 -- Classifier; product groups are the items of level 2.
 CREATE SEQUENCE IF NOT EXISTS cmn_classifier.item_id_seq;

@@ -265,9 +265,11 @@ void EntryWindow::pickOperation()
         m_entry.takeOperation(*pick);
         m_operation->setText(pick->text);
         m_operation->home(false);
-        setColourEnabled(ShiftEntry::isPainting(pick->text));
-        recalculate();
     }
+    // Picked or not, the colour field follows the operation shown and the
+    // figures are worked out again.
+    setColourEnabled(ShiftEntry::isPainting(m_operation->text()));
+    recalculate();
     m_workerButton->setFocus();
 }
 

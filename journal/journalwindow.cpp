@@ -20,6 +20,8 @@
 #include <QTableView>
 #include <QTimer>
 
+#include <optional>
+
 namespace tabel {
 
 namespace {
@@ -279,29 +281,36 @@ void JournalWindow::showShift(int shift)
 
 void JournalWindow::activate()
 {
-    guarded([this] {
-        const QDate today = QDate::currentDate();
-        m_date->setDate(today);
-        if (Journal::isWeekend(today))
-            m_dayOff->setChecked(true);
-        m_journal.load(today);
-    });
+    const QDate today = QDate::currentDate();
+    m_date->setDate(today);
+    if (Journal::isWeekend(today))
+        m_dayOff->setChecked(true);
+    loadPickedDate(false);
 }
 
 void JournalWindow::changeDate()
 {
+    if (loadPickedDate(true))
+        m_dayOff->setChecked(Journal::isWeekend(m_date->date()));
+    m_grid->setFocus();
+}
+
+bool JournalWindow::loadPickedDate(bool hourglass)
+{
     bool loaded = false;
     guarded([&] {
-        BusyCursor busy;
+        // Gone before an error is shown.
+        std::optional<BusyCursor> busy;
+        if (hourglass)
+            busy.emplace();
         m_journal.load(m_date->date());
         loaded = true;
     });
-    if (loaded)
-        m_dayOff->setChecked(Journal::isWeekend(m_date->date()));
-    else if (m_journal.date().isValid())
-        // The grid still shows the journal's date; so must the picker.
+    // A failed load leaves the grid on the journal's date; so must the
+    // picker, which new entries take their date from.
+    if (!loaded && m_journal.date().isValid())
         m_date->setDate(m_journal.date());
-    m_grid->setFocus();
+    return loaded;
 }
 
 void JournalWindow::refresh()
@@ -345,13 +354,6 @@ void JournalWindow::showEvent(QShowEvent *event)
     // are no return to the journal and must not reset its date.
     if (!event->spontaneous())
         activate();
-}
-
-int JournalWindow::runModal(QDialog &window)
-{
-    int result = QDialog::Rejected;
-    runFromJournal([&] { result = window.exec(); });
-    return result;
 }
 
 void JournalWindow::runFromJournal(const std::function<void()> &open)

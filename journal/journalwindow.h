@@ -54,10 +54,9 @@ public:
 
     QAction *menuAction(const QString &objectName) const;
 
-    // Shows another of the program's windows modally over the journal; when
-    // it closes, the journal is activated again.
-    int runModal(QDialog &window);
-    // The same for an opener that prepares and shows the window itself.
+    // Runs the opener of another of the program's windows (which shows it
+    // modally over the journal); when it returns, the journal is activated
+    // again.
     void runFromJournal(const std::function<void()> &open);
 
 Q_SIGNALS:
@@ -73,6 +72,8 @@ protected:
 private:
     void buildMenu(QVBoxLayout *layout);
     void showShift(int shift);
+    // Loads the four shifts for the picker's date; false when that failed.
+    bool loadPickedDate(bool hourglass);
     void paintDayOff(bool on);
 
     Journal m_journal;

@@ -6,6 +6,7 @@
 #include "data/transaction.h"
 #include "journal/hoursposting.h"
 #include "journal/journal.h"
+#include "reference/operations.h"
 
 #include <QRegularExpression>
 #include <algorithm>
@@ -136,7 +137,7 @@ std::optional<EntryFields> ShiftEntry::beginChange()
     EntryFields f;
     f.date = m_origDate;
     f.worker = q.value(QStringLiteral("fio")).toString().trimmed();
-    f.operation = operationText(q.value(QStringLiteral("marka")).toString(),
+    f.operation = operations::operationText(q.value(QStringLiteral("marka")).toString(),
                                 q.value(QStringLiteral("vid")).toString(),
                                 q.value(QStringLiteral("naimen")).toInt());
     f.quantity = wholeText(q.value(QStringLiteral("kol_vo")));
@@ -184,12 +185,6 @@ QString ShiftEntry::amountText(const QString &quantity) const
 bool ShiftEntry::isPainting(const QString &operationText)
 {
     return operationText.toUpper().contains(QStringLiteral("КРАСКА"));
-}
-
-QString ShiftEntry::operationText(const QString &mark, const QString &kind, int naimen)
-{
-    return mark.trimmed() + QStringLiteral("; ") + kind.trimmed() + QStringLiteral("; ")
-        + (naimen == 0 ? QStringLiteral("Готовая продукция") : QStringLiteral("Заготовки"));
 }
 
 bool ShiftEntry::refused(const QString &text) const

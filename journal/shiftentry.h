@@ -87,7 +87,6 @@ public:
     QString amountText(const QString &quantity) const;
 
     static bool isPainting(const QString &operationText);
-    static QString operationText(const QString &mark, const QString &kind, int naimen);
 
     // Checks the fields, refuses a duplicate, then writes the entry and
     // posts the day's hours of its worker (and of the day the entry left,

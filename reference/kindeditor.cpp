@@ -70,8 +70,9 @@ void KindEditor::save()
     guarded([this] {
         if (!kinds::save(m_dm, m_mode, m_kindId, m_name->text()))
             return;
-        m_dm.vidOper().reopenKeepingRow();
+        // Written: the editor closes even if the list cannot be read again.
         accept();
+        m_dm.vidOper().reopenKeepingRow();
     });
 }
 

@@ -6,12 +6,12 @@
 
 namespace tabel::kinds {
 
-QString duplicateSql(const QString &name, int kindId)
+QString duplicateSql(const QString &name, std::optional<int> changedKind)
 {
     QString text = QStringLiteral("select count(*) as cnt from accounts_dep.vid_oper where upper(vid)=")
         + sql::quoted(name.trimmed().toUpper());
-    if (kindId > 0)
-        text += QStringLiteral(" and id<>") + sql::integer(kindId);
+    if (changedKind)
+        text += QStringLiteral(" and id<>") + sql::integer(*changedKind);
     return text;
 }
 
@@ -43,7 +43,8 @@ bool save(DataModule &dm, int mode, int kindId, const QString &text)
         return false;
     }
     const bool change = mode == 2;
-    if (dm.duplicateFound(duplicateSql(name, change ? kindId : 0), QString::fromUtf8(duplicateMessage)))
+    if (dm.duplicateFound(duplicateSql(name, change ? std::optional<int>(kindId) : std::nullopt),
+                          QString::fromUtf8(duplicateMessage)))
         return false;
     if (change)
         dm.execute(QStringLiteral("Vid_oper"), updateSql(),

@@ -3,6 +3,7 @@
 #include "data/resultset.h"
 
 #include <QString>
+#include <optional>
 
 namespace tabel {
 class DataModule;
@@ -18,8 +19,8 @@ inline constexpr const char *deleteQuestion = "Удалить вид опера�
 inline constexpr int maxNameLength = 128;
 
 // Count of kinds whose name in upper case is the given name's; a changed
-// kind (kindId > 0) does not count itself.
-QString duplicateSql(const QString &name, int kindId = 0);
+// kind does not count itself, whatever its id.
+QString duplicateSql(const QString &name, std::optional<int> changedKind = std::nullopt);
 QString insertSql();  // :vid
 QString updateSql();  // :vid, :id
 QString deleteSql();  // :id

@@ -5,6 +5,7 @@
 #include "reference/norms.h"
 
 #include <QApplication>
+#include <QCloseEvent>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLineEdit>
@@ -48,15 +49,27 @@ public:
 
     void commitOpenEditor()
     {
+        if (QWidget *editor = openEditor()) {
+            commitData(editor);
+            closeEditor(editor, QAbstractItemDelegate::NoHint);
+        }
+    }
+    // The typing in the open cell is dropped; the stored row stays.
+    void dropOpenEditor()
+    {
+        if (QWidget *editor = openEditor())
+            closeEditor(editor, QAbstractItemDelegate::RevertModelCache);
+    }
+
+private:
+    QWidget *openEditor() const
+    {
         if (state() != QAbstractItemView::EditingState)
-            return;
+            return nullptr;
         QWidget *editor = indexWidget(currentIndex());
         if (!editor)
             editor = QApplication::focusWidget();
-        if (!editor || !isAncestorOf(editor))
-            return;
-        commitData(editor);
-        closeEditor(editor, QAbstractItemDelegate::NoHint);
+        return editor && isAncestorOf(editor) ? editor : nullptr;
     }
 };
 
@@ -127,17 +140,32 @@ int NormsWindow::openFor(int operationId)
 void NormsWindow::save()
 {
     m_grid->commitOpenEditor();
+    rereadPrices();
+    accept();
+}
+
+void NormsWindow::rereadPrices()
+{
     // The norms are written already; when the list cannot be read again the
     // error is shown and the window still closes rather than trap the user.
     guarded([this] { m_dm.oper().reopenKeepingRow(); });
-    accept();
 }
 
 void NormsWindow::reject()
 {
-    // Escape is "Сохранить" too; the title bar's close button also leaves
-    // the prices list showing the norms as they now are.
+    // Escape is "Сохранить" too.
     save();
+}
+
+void NormsWindow::closeEvent(QCloseEvent *event)
+{
+    // The title bar's close button drops what is being typed into the open
+    // cell; the rows saved before stay saved, and the prices list is read
+    // again so that it does not go on showing prices that no longer hold.
+    m_grid->dropOpenEditor();
+    rereadPrices();
+    event->accept();
+    done(QDialog::Rejected);
 }
 
 void NormsWindow::deleteCurrent()

@@ -37,7 +37,12 @@ public:
 
     void reject() override;
 
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
 private:
+    void rereadPrices();
+
     DataModule &m_dm;
     NormModel *m_model = nullptr;
     NormGrid *m_grid = nullptr;

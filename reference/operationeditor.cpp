@@ -135,8 +135,10 @@ void OperationEditor::save()
         if (!saved)
             return;
         m_savedId = *saved;
-        m_dm.oper().reopen();
+        // Written: the editor closes even if the list cannot be read again,
+        // so that a second "Записать" does not meet its own operation.
         accept();
+        m_dm.oper().reopen();
     });
 }
 

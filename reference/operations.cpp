@@ -13,6 +13,11 @@ QString productKindText(int naimen)
     return naimen == 0 ? QStringLiteral("Готовая продукция") : QStringLiteral("Заготовки");
 }
 
+QString operationText(const QString &mark, const QString &kind, int naimen)
+{
+    return QStringList{mark.trimmed(), kind.trimmed(), productKindText(naimen)}.join(QStringLiteral("; "));
+}
+
 QString newDuplicateSql(int kindId, int naimen, qlonglong productId)
 {
     return QStringLiteral("select count(ID) as cnt from accounts_dep.OPER where vid=%1 and naimen=%2 "
@@ -105,9 +110,7 @@ std::optional<OperationPick> pickCurrent(DataModule &dm, const ResultSet &oper,
     // there is.
     const QString mark = marks.isEmpty() ? oper.value(QStringLiteral("MARKA")).toString()
                                          : marks.value(0, QStringLiteral("marka")).toString();
-    pick.text = QStringList{mark.trimmed(), oper.value(QStringLiteral("VID")).toString().trimmed(),
-                            productKindText(pick.naimen)}
-                    .join(QStringLiteral("; "));
+    pick.text = operationText(mark, oper.value(QStringLiteral("VID")).toString(), pick.naimen);
     return pick;
 }
 

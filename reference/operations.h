@@ -21,6 +21,8 @@ inline constexpr const char *deleteQuestion = "Удалить операцию?"
 
 // "Готовая продукция" for 0, "Заготовки" for anything else.
 QString productKindText(int naimen);
+// How an entry names its operation: "<mark>; <kind>; <kind of product>".
+QString operationText(const QString &mark, const QString &kind, int naimen);
 
 // Count of other operations with the same kind, flag and product.
 QString newDuplicateSql(int kindId, int naimen, qlonglong productId);

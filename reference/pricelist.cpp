@@ -58,9 +58,4 @@ bool write(const RowSet &rows, Spreadsheet &sheet)
     return true;
 }
 
-bool exportTo(DataModule &dm, Spreadsheet &sheet)
-{
-    return write(read(dm), sheet);
-}
-
 } // namespace tabel::pricelist

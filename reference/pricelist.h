@@ -39,6 +39,5 @@ RowSet read(DataModule &dm);
 // False when no workbook could be opened (the spreadsheet has told the
 // user why).
 bool write(const RowSet &rows, Spreadsheet &sheet);
-bool exportTo(DataModule &dm, Spreadsheet &sheet);
 
 } // namespace tabel::pricelist

@@ -29,7 +29,8 @@ void loadShop(DataModule &dm)
     run(dm, QStringLiteral("insert into cmn_contractor.person(id, s_caption, s_code) values "
                            "(1, 'Иванов И.И.', null), (100, 'Петров П.П.', '2'), "
                            // Other systems' people: codes that are no worker id.
-                           "(900, 'ИП Сорокин М.И.', 'ИП-001'), (901, 'Подрядчик', '99999999999')"));
+                           "(900, 'ИП Сорокин М.И.', 'ИП-001'), (901, 'Подрядчик', '99999999999'), "
+                           "(902, 'Подрядчик с пробелом', U&'\\2009123'), (903, 'Длинный код', repeat('1', 140000))"));
     run(dm, QStringLiteral("insert into cmn_classifier.item(id, id_level, s_caption) values "
                            "(10, 2, 'Кронштейны')"));
     run(dm, QStringLiteral("insert into cmn_gds_and_srv.gds_and_srv(id, s_caption, massa, "

@@ -15,7 +15,7 @@ namespace tabel::test {
 // would. Gives up after a while, so a failed test leaves nothing behind;
 // the returned flag tells whether the action ran.
 template <class T>
-std::shared_ptr<bool> onNextModal(std::function<void(T *)> action, int triesLeft = 200)
+std::shared_ptr<bool> onNextModal(std::function<void(T *)> action, int triesLeft = 500)
 {
     auto done = std::make_shared<bool>(false);
     auto poll = std::make_shared<std::function<void(int)>>();
@@ -62,5 +62,32 @@ inline std::shared_ptr<BoxAnswer> answerNextBox(QMessageBox::StandardButton butt
     });
     return out;
 }
+
+// Watches for message boxes for as long as it lives and records each one;
+// answers them with OK unless told to leave them open.
+class BoxWatcher : public QObject
+{
+public:
+    explicit BoxWatcher(bool answer = true) : m_answer(answer)
+    {
+        m_timer.setInterval(20);
+        connect(&m_timer, &QTimer::timeout, this, [this] {
+            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+            if (!box || m_handled.contains(box))
+                return;
+            m_handled << box;
+            seen << BoxAnswer{box->windowTitle(), box->text(), box->icon(), true};
+            if (m_answer)
+                box->button(QMessageBox::Ok)->click();
+        });
+        m_timer.start();
+    }
+    QList<BoxAnswer> seen;
+
+private:
+    bool m_answer;
+    QTimer m_timer;
+    QList<QObject *> m_handled;
+};
 
 } // namespace tabel::test

@@ -151,6 +151,19 @@ private Q_SLOTS:
         QCOMPARE(fresh.control("select '05.03.2026'::date as d").value(0, "d").toDate(), m_day);
     }
 
+    void backslashesStayLettersWhateverTheServerSays()
+    {
+        m_dm->execute("t", QStringLiteral("alter database %1 set standard_conforming_strings to off").arg(m_db->name()));
+        DataModule fresh("fresh");
+        fresh.open(m_db->connectionString());
+        m_dm->execute("t", QStringLiteral("alter database %1 set standard_conforming_strings to on").arg(m_db->name()));
+        for (const QString &name : {QStringLiteral("Косая черта \\"), QStringLiteral("x\\'); delete from accounts_dep.person; --")}) {
+            fresh.sqlExec(QStringLiteral("insert into accounts_dep.person(fio, s_staffpos_hl) values(%1, '')").arg(sql::quoted(name)));
+            QCOMPARE(fresh.control(QStringLiteral("select fio from accounts_dep.person order by id desc limit 1")).value(0, "fio").toString(), name);
+        }
+        QCOMPARE(fresh.control("select count(*) as n from accounts_dep.person").value(0, "n").toInt(), 4);
+    }
+
     void transactionRollsBackUnlessCommitted()
     {
         const QString count = "select count(*) as n from accounts_dep.vid_oper";

@@ -82,6 +82,11 @@ private Q_SLOTS:
         QTest::newRow("changed kind")
             << kinds::duplicateSql("резка", 1)
             << "select count(*) as cnt from accounts_dep.vid_oper where upper(vid)='РЕЗКА' and id<>1";
+        // Imported kinds may carry any id, 0 included; a change never
+        // counts the kind itself.
+        QTest::newRow("changed kind of id 0")
+            << kinds::duplicateSql("резка", 0)
+            << "select count(*) as cnt from accounts_dep.vid_oper where upper(vid)='РЕЗКА' and id<>0";
         QTest::newRow("price list")
             << pricelist::sql()
             << "select izdel.MARKA, vid_oper.VID, oper.NAIMEN,(SELECT (CASE naimen WHEN 0 THEN "
@@ -358,7 +363,7 @@ private Q_SLOTS:
         Spreadsheet sheet(&m_notifier);
         sheet.setFolder(dir.path());
         sheet.setOpener([](const QString &) { return true; });
-        QVERIFY(pricelist::exportTo(*m_dm, sheet));
+        QVERIFY(pricelist::write(pricelist::read(*m_dm), sheet));
         QCOMPARE(sheet.savedFiles().size(), 1);
         QVERIFY(m_notifier.shown.isEmpty());
 
@@ -377,7 +382,7 @@ private Q_SLOTS:
         // Without a workbook the export stops and saves nothing.
         Spreadsheet broken(&m_notifier);
         broken.setFolder("/proc/tabel-no-such-folder");
-        QVERIFY(!pricelist::exportTo(*m_dm, broken));
+        QVERIFY(!pricelist::write(pricelist::read(*m_dm), broken));
         QVERIFY(broken.savedFiles().isEmpty());
     }
 };

@@ -7,6 +7,7 @@
 #include "app/startup.h"
 #include "data/datamodule.h"
 #include "fixtures.h"
+#include "modal.h"
 #include "journal/entrywindow.h"
 #include "journal/journalwindow.h"
 #include "reference/norms.h"
@@ -41,34 +42,6 @@ void onModal(const QString &name, std::function<void(QWidget *)> action, int tri
         else if (tries > 0)
             onModal(name, action, tries - 1);
     });
-}
-
-struct Box
-{
-    QString title, text;
-    bool seen = false;
-};
-void pollBox(std::shared_ptr<Box> out, QMessageBox::StandardButton answer, int tries)
-{
-    QTimer::singleShot(10, [=] {
-        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
-        if (!box) {
-            if (tries > 0)
-                pollBox(out, answer, tries - 1);
-            return;
-        }
-        out->title = box->windowTitle();
-        out->text = box->text();
-        out->seen = true;
-        box->button(answer)->click();
-    });
-}
-// Answers the next message box and records it.
-std::shared_ptr<Box> onBox(QMessageBox::StandardButton answer)
-{
-    auto box = std::make_shared<Box>();
-    pollBox(box, answer, 500);
-    return box;
 }
 
 // Closes whatever modal window is left open after a while, so that a
@@ -347,7 +320,7 @@ private Q_SLOTS:
         OperationWindows w(*m_dm);
         struct
         {
-            std::shared_ptr<Box> refusal;
+            std::shared_ptr<BoxAnswer> refusal;
             QString priceAfterRefusal;
             int storedAfterDeletes = 0;
             int listRow = -1;
@@ -361,7 +334,7 @@ private Q_SLOTS:
             onModal("TForm22", [&](QWidget *) {
                 QTableView *grid = w.norms.grid();
                 // Norms of operation 11: 100 at 12.5, 120 at 10.
-                seen.refusal = onBox(QMessageBox::Ok);
+                seen.refusal = answerNextBox(QMessageBox::Ok);
                 typeCell(grid, 1, norms::Price, "abc");
                 seen.priceAfterRefusal = grid->model()->index(1, norms::Price).data().toString();
                 typeCell(grid, 1, norms::Price, "8");
@@ -396,6 +369,44 @@ private Q_SLOTS:
         QCOMPARE(seen.listNorms, 2);
     }
 
+    void titleBarCloseDropsTheOpenCell()
+    {
+        Watchdog watchdog;
+        OperationWindows w(*m_dm);
+        double listPrice = 0;
+        onModal("TForm4", [&](QWidget *) {
+            ResultSet &oper = m_dm->oper();
+            w.operations.pricesBox()->setChecked(true);
+            oper.setCurrentRow(operations::rowOf(oper, 11));
+            onModal("TForm22", [&](QWidget *) {
+                QTableView *grid = w.norms.grid();
+                // A norm saved before the close stays saved...
+                typeCell(grid, 0, norms::Price, "9");
+                // ...while the cell still being typed into is dropped.
+                const QModelIndex price = grid->model()->index(1, norms::Price);
+                grid->setCurrentIndex(price);
+                grid->edit(price);
+                for (auto *e : grid->viewport()->findChildren<QLineEdit *>())
+                    if (e->isVisible()) {
+                        e->selectAll();
+                        type(e, "7");
+                    }
+                w.norms.close();
+            });
+            doubleClickRow(w.operations.grid(), oper.currentRow());
+            listPrice = oper.value("cena").toDouble();
+            w.operations.exitButton()->click();
+        });
+        w.operations.openManaging();
+
+        QVERIFY(!watchdog.fired);
+        const RowSet norms = m_dm->control("select price from accounts_dep.norm where o_id=11 order by norma");
+        QCOMPARE(norms.value(0, "price").toDouble(), 9.0);
+        QCOMPARE(norms.value(1, "price").toDouble(), 10.0);
+        // The list was read again and shows the lowest price as it now is.
+        QCOMPARE(listPrice, 9.0);
+    }
+
     void deleteOperationAsks_data()
     {
         QTest::addColumn<int>("answer");
@@ -409,12 +420,12 @@ private Q_SLOTS:
         QFETCH(QList<int>, left);
         Watchdog watchdog;
         OperationWindows w(*m_dm);
-        std::shared_ptr<Box> question;
+        std::shared_ptr<BoxAnswer> question;
         QList<int> shown;
         onModal("TForm4", [&](QWidget *) {
             ResultSet &oper = m_dm->oper();
             oper.setCurrentRow(operations::rowOf(oper, 12));
-            question = onBox(QMessageBox::StandardButton(answer));
+            question = answerNextBox(QMessageBox::StandardButton(answer));
             w.operations.deleteButton()->click();
             for (int r = 0; r < oper.rowCount(); ++r)
                 shown << oper.value(r, "id").toInt();
@@ -467,7 +478,7 @@ private Q_SLOTS:
             int rowsShown = 0;
             bool searchHidden = false;
             QString caption;
-            std::shared_ptr<Box> refusal;
+            std::shared_ptr<BoxAnswer> refusal;
             bool editorOpenAfterRefusal = false;
             QStringList names;
             QString renameCaption, renameText;
@@ -479,7 +490,7 @@ private Q_SLOTS:
             onModal("TForm9", [&](QWidget *editor) {
                 seen.caption = editor->windowTitle();
                 type(w.kindEditor.nameField(), "  резка ");
-                seen.refusal = onBox(QMessageBox::Ok);
+                seen.refusal = answerNextBox(QMessageBox::Ok);
                 QTest::keyClick(w.kindEditor.nameField(), Qt::Key_Return);
                 seen.editorOpenAfterRefusal = editor->isVisible();
                 w.kindEditor.nameField()->clear();

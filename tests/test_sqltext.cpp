@@ -238,7 +238,7 @@ private Q_SLOTS:
         const QString nmn = "(SELECT (CASE naimen WHEN 0 THEN 'Готовая продукция' ELSE 'Заготовки' END)) as nmn";
         // A register code that is no whole number matches nobody instead of
         // failing the statement.
-        const QString code = "(case when s_code ~ '^[[:space:]]*[-+]?[0-9]+[[:space:]]*$' then case when "
+        const QString code = "(case when s_code ~ '^[ \\t\\n\\r\\f\\v]*[-+]?0*[0-9]{1,10}[ \\t\\n\\r\\f\\v]*$' then case when "
                              "s_code::numeric between -2147483648 and 2147483647 then s_code::t_id end end)";
         const QString journalHead =
             "select smena.id, smena.data, smena.smena, smena.i_id, smena.o_id, smena.w_id,  smena.cena,person.s_caption fio, "
@@ -264,7 +264,7 @@ private Q_SLOTS:
                    "(sum(s.cena*(kol_vo-brak))/(" + sum + ")) end ::numeric(10,2) as average_price, "
                    "sum(s.cena*(kol_vo-brak))::numeric(10,2) as cena_all, h_tabel.* from accounts_dep.h_tabel, "
                    "cmn_contractor.person, accounts_dep.smena s where h_tabel.w_id="
-                   "(case when person.s_code ~ '^[[:space:]]*[-+]?[0-9]+[[:space:]]*$' then case when "
+                   "(case when person.s_code ~ '^[ \\t\\n\\r\\f\\v]*[-+]?0*[0-9]{1,10}[ \\t\\n\\r\\f\\v]*$' then case when "
                    "person.s_code::numeric between -2147483648 and 2147483647 then person.s_code::integer end end)"
                    " and h_tabel.smena=2 and month=:mnth and s.w_id = h_tabel.w_id and h_tabel.year=:yea and "
                    "s.data >=:date1 and s.data <:date2 group by person.s_caption,h_tabel.w_id,h_tabel.month,"

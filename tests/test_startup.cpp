@@ -5,6 +5,7 @@
 #include "data/datamodule.h"
 #include "journal/journalwindow.h"
 #include "testdb.h"
+#include "modal.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -15,38 +16,6 @@ using namespace tabel;
 using namespace tabel::test;
 
 namespace {
-
-struct SeenBox
-{
-    QString title;
-    QString text;
-};
-
-// Watches for message boxes; answers them with OK unless told to leave them.
-class BoxWatcher : public QObject
-{
-public:
-    explicit BoxWatcher(bool answer) : m_answer(answer)
-    {
-        m_timer.setInterval(20);
-        connect(&m_timer, &QTimer::timeout, this, [this] {
-            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
-            if (!box || m_handled.contains(box))
-                return;
-            m_handled << box;
-            seen << SeenBox{box->windowTitle(), box->text()};
-            if (m_answer)
-                box->button(QMessageBox::Ok)->click();
-        });
-        m_timer.start();
-    }
-    QList<SeenBox> seen;
-
-private:
-    bool m_answer;
-    QTimer m_timer;
-    QList<QObject *> m_handled;
-};
 
 QString host()
 {
