@@ -17,6 +17,9 @@ QString number(double value)
 
 QString value(const QVariant &v)
 {
+    // A cell without a value is empty, not a zero nobody entered.
+    if (v.isNull())
+        return QString();
     switch (v.typeId()) {
     case QMetaType::QDate:
         return v.toDate().toString(QStringLiteral("dd.MM.yyyy"));

@@ -249,8 +249,9 @@ private Q_SLOTS:
                                         << "9223372036854775807";
         QTest::newRow("negative whole") << "-7::numeric" << whole(-7) << "-7";
         QTest::newRow("whole double precision") << "100::float8" << whole(100) << "100";
-        QTest::newRow("NULL numeric") << "null::numeric(18,0)" << nullDouble << "0";
-        QTest::newRow("NULL double precision") << "null::float8" << nullDouble << "0";
+        // A cell without a value shows empty.
+        QTest::newRow("NULL numeric") << "null::numeric(18,0)" << nullDouble << "";
+        QTest::newRow("NULL double precision") << "null::float8" << nullDouble << "";
         QTest::newRow("norm price") << "0.45::float8" << QVariant(0.45) << "0,45";
         QTest::newRow("massa") << "0.05::numeric" << QVariant(0.05) << "0,05";
         QTest::newRow("amount with scale") << "12.50::numeric(10,2)" << QVariant(12.5) << "12,5";
