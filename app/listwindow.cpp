@@ -74,6 +74,10 @@ void ListWindow::searchChanged(const QString &)
 
 void ListWindow::setManaging()
 {
+    // A hidden search field still holds what the last pick typed; it must
+    // not keep rows out of sight where nobody can see or clear it.
+    if (m_search->isHidden())
+        m_search->clear();
     m_mode = 0;
     m_middle->setText(QStringLiteral("Изменить"));
     m_middle->setDefault(false);

@@ -1,6 +1,7 @@
 #include "journal/entrywindow.h"
 
 #include "app/controlnames.h"
+#include "app/controls.h"
 #include "app/errordisplay.h"
 #include "data/resultset.h"
 #include "journal/journalwindow.h"
@@ -93,8 +94,7 @@ EntryWindow::EntryWindow(JournalWindow &journal, QWidget *parent)
     m_colour = field(names::entryColour, false, kIntDigits);
     m_date = new QDateEdit(QDate::currentDate(), frame);
     m_date->setObjectName(QLatin1String(names::entryDate));
-    m_date->setDisplayFormat(QStringLiteral("dd.MM.yyyy"));
-    m_date->setCalendarPopup(true);
+    setUpDatePicker(m_date);
     m_rejects = field(names::entryRejects, false, kSmallIntDigits);
     m_rejects->setText(QStringLiteral("0"));
     m_basePrice = field(names::entryBasePrice, true);
@@ -141,6 +141,8 @@ EntryWindow::EntryWindow(JournalWindow &journal, QWidget *parent)
     setTabOrder(m_date, m_rejects);
     setTabOrder(m_rejects, m_saveButton);
     setTabOrder(m_saveButton, m_cancelButton);
+    // No operation is picked yet, so there is no colour to give.
+    setColourEnabled(false);
 
     connect(m_workerButton, &QPushButton::clicked, this, &EntryWindow::pickWorker);
     connect(m_operationButton, &QPushButton::clicked, this, &EntryWindow::pickOperation);

@@ -2,7 +2,10 @@
 
 #include "data/datamodule.h"
 #include "data/sqltext.h"
+#include "data/dberror.h"
 #include "data/transaction.h"
+
+#include <limits>
 
 namespace tabel {
 
@@ -87,7 +90,12 @@ void HoursPosting::lock(const SheetKey &key)
 int HoursPosting::dayTotal(const SheetKey &key)
 {
     const RowSet r = m_dm.control(key.totalSql);
-    return r.isEmpty() ? 0 : r.value(0, QStringLiteral("tim")).toInt();
+    const qlonglong total = r.isEmpty() ? 0 : r.value(0, QStringLiteral("tim")).toLongLong();
+    // The sum may exceed what a day cell holds; cut down it would be a
+    // wrong figure in the sheet, so nothing is written.
+    if (total > std::numeric_limits<int>::max() || total < std::numeric_limits<int>::min())
+        throw DbError(QStringLiteral("Часы за день (%1) не помещаются в табель.").arg(total));
+    return int(total);
 }
 
 void HoursPosting::save(const SheetKey &key)

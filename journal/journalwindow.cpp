@@ -1,6 +1,7 @@
 #include "journal/journalwindow.h"
 
 #include "app/controlnames.h"
+#include "app/controls.h"
 #include "app/errordisplay.h"
 #include "app/resultgrid.h"
 #include "data/datamodule.h"
@@ -105,8 +106,7 @@ JournalWindow::JournalWindow(DataModule &dm, QWidget *parent)
 
     m_date = new QDateEdit(QDate::currentDate(), this);
     m_date->setObjectName(QLatin1String(names::journalDate));
-    m_date->setDisplayFormat(QStringLiteral("dd.MM.yyyy"));
-    m_date->setCalendarPopup(true);
+    setUpDatePicker(m_date);
     m_date->installEventFilter(this);
     // The calendar popup closing confirms the date.
     m_calendarPopup = m_date->calendarWidget()->window();

@@ -28,6 +28,7 @@ const QString kGone = QStringLiteral(
 // are hours and colour.
 constexpr qint64 kIntMax = std::numeric_limits<qint32>::max();
 constexpr qint64 kSmallMax = std::numeric_limits<qint16>::max();
+constexpr qint64 kHoursMax = 24;
 
 QString wholeText(const QVariant &v)
 {
@@ -214,7 +215,8 @@ std::optional<EntryRecord> ShiftEntry::record(const EntryFields &fields)
     };
     // An empty colour field means no colour, colour 0.
     Field checks[] = {{quantity, "Кол-во", kIntMax},
-                      {hours, "Время", kIntMax},
+                      // Hours of one entry of one shift: a day has no more.
+                      {hours, "Время", kHoursMax},
                       {colour.isEmpty() ? QStringLiteral("0") : colour, "Цвет", kIntMax},
                       {rejects, "Брак", kSmallMax}};
     for (Field &c : checks) {

@@ -44,10 +44,6 @@ OperationsWindow::OperationsWindow(DataModule &dm, OperationEditor &editor, Norm
 
 void OperationsWindow::openManaging()
 {
-    // A hidden search field still holds what the last pick typed; it must
-    // not filter the rows out of sight.
-    if (searchField()->isHidden())
-        searchField()->clear();
     setManaging();
     runWithQuery();
 }

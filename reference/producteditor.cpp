@@ -1,5 +1,6 @@
 #include "reference/producteditor.h"
 
+#include "app/controls.h"
 #include "app/errordisplay.h"
 #include "data/datamodule.h"
 #include "data/display.h"
@@ -55,7 +56,7 @@ ProductEditor::ProductEditor(DataModule &dm, QWidget *parent)
     form->addRow(QStringLiteral("Расценка"), m_value);
     m_class = new QComboBox(this);
     m_class->setObjectName(QStringLiteral("DBLookupComboBox1"));
-    m_class->setMinimumWidth(280);
+    setUpChoiceList(m_class);
     form->addRow(QStringLiteral("Номенклатурная группа"), m_class);
     layout->addLayout(form);
 

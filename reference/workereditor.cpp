@@ -1,5 +1,6 @@
 #include "reference/workereditor.h"
 
+#include "app/controls.h"
 #include "app/errordisplay.h"
 #include "data/datamodule.h"
 
@@ -28,8 +29,7 @@ WorkerEditor::WorkerEditor(DataModule &dm, QWidget *parent) : QDialog(parent), m
     auto selector = [&](const QString &label, const QString &name) {
         auto *box = new QComboBox(this);
         box->setObjectName(name);
-        box->setMaxVisibleItems(10);
-        box->setMinimumWidth(320);
+        setUpChoiceList(box);
         box->installEventFilter(this);
         form->addRow(label, box);
         return box;

@@ -629,6 +629,20 @@ private Q_SLOTS:
         QCOMPARE(sheetOf(other), expected);
     }
 
+    // Legacy entries whose hours add up past what a day cell holds: nothing
+    // is written rather than a wrapped-round figure.
+    void dayTotalBeyondACellWritesNothing()
+    {
+        QVector<Written> entries;
+        apply(*m_dm, {add(1, 1, mar(5), 8)}, entries);
+        const QString before = sheetOf(*m_dm);
+        const Step big = add(1, 1, mar(5), 2000000000);
+        apply(*m_dm, {quietly(big), quietly(big)}, entries);
+        QVERIFY_THROWS_EXCEPTION(DbError, HoursPosting(*m_dm).save(keyOf(big)));
+        QVERIFY(!m_dm->inTransaction());
+        QCOMPARE(sheetOf(*m_dm), before);
+    }
+
     // Workstations posting the first entries of one key at the same moment
     // must not each insert a row: sheet readers add rows up.
     void simultaneousFirstPostingsMakeOneRow_data()

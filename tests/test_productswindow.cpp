@@ -237,11 +237,13 @@ private Q_SLOTS:
         }
         QVERIFY(!m_dm->izdel().isOpen());
         QVERIFY(!m_list->middleButton()->isDefault());
-        // The main menu's next opening leaves the search field hidden.
+        // The main menu's next opening leaves the search field hidden, and
+        // what the pick typed into it no longer hides rows.
         bool managing = false;
         whenModal(named("TForm3"), [&](QWidget *) {
             managing = !m_list->searchField()->isVisible() && m_list->addButton()->isVisible()
-                && m_list->deleteButton()->isVisible() && m_list->middleButton()->text() == "Изменить";
+                && m_list->deleteButton()->isVisible() && m_list->middleButton()->text() == "Изменить"
+                && m_dm->izdel().rowCount() == 3;
             m_list->reject();
         });
         m_list->openManaging();

@@ -261,9 +261,12 @@ private Q_SLOTS:
         QTest::newRow("quantity beyond an int")
             << "quantity" << "2147483648" << 11
             << "Ошибка|В поле \"Кол-во\" допустимо целое число от 0 до 2147483647.";
-        QTest::newRow("hours beyond an int")
-            << "hours" << "9999999999" << 11
-            << "Ошибка|В поле \"Время\" допустимо целое число от 0 до 2147483647.";
+        // Hours of one entry never exceed a day; a bigger figure would also
+        // overflow the day cell of the hours sheet.
+        QTest::newRow("hours beyond a day")
+            << "hours" << "25" << 11
+            << "Ошибка|В поле \"Время\" допустимо целое число от 0 до 24.";
+        QTest::newRow("a whole day") << "hours" << "24" << 11 << "";
         QTest::newRow("colour beyond an int")
             << "colour" << "2147483648" << 12
             << "Ошибка|В поле \"Цвет\" допустимо целое число от 0 до 2147483647.";

@@ -1,0 +1,18 @@
+#pragma once
+
+class QComboBox;
+class QDateEdit;
+
+namespace tabel {
+
+// A date picker in Russian (month and weekday names, weeks from Monday)
+// whatever the desktop's language; dates typed as DD.MM.YYYY. Tab leaves
+// the picker instead of walking through its day, month and year.
+void setUpDatePicker(QDateEdit *picker);
+
+// A drop-down over a table of the plant's that may hold long captions and
+// many rows: it keeps a sensible width and shows at most that many rows,
+// scrolling the rest.
+void setUpChoiceList(QComboBox *box, int visibleRows = 10);
+
+} // namespace tabel
