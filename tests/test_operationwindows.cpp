@@ -578,6 +578,8 @@ private Q_SLOTS:
         QTest::addColumn<QString>("window");
         QTest::newRow("prices") << "actPrices" << "TForm4";
         QTest::newRow("operation kinds") << "actOperationKinds" << "TForm8";
+        QTest::newRow("workers") << "actWorkers" << "TForm5";
+        QTest::newRow("products") << "actProducts" << "TForm3";
     }
     void journalMenuOpensTheLists()
     {
