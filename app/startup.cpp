@@ -14,6 +14,7 @@
 #include "reference/producteditor.h"
 #include "reference/productswindow.h"
 #include "reference/operationwindows.h"
+#include "reports/reportswindow.h"
 #include "reports/spreadsheet.h"
 
 #include <QAction>
@@ -99,6 +100,14 @@ void Startup::createWindows()
                      [this] { m_journal->runFromJournal([this] { m_entry->openNew(); }); });
     QObject::connect(&journal, &JournalWindow::editRequested, m_entry.get(),
                      [this] { m_journal->runFromJournal([this] { m_entry->openChange(); }); });
+
+    // The summary reports; the role decides which of them are open to the
+    // user.
+    m_summaryReports = std::make_unique<SummaryReportsWindow>(*m_dm, *m_spreadsheet);
+    menu("actSummaryReports", [this] {
+        m_summaryReports->applyRole(m_session.role);
+        m_summaryReports->open();
+    });
 }
 
 void Startup::versionCheck()

@@ -13,6 +13,7 @@ class EntryWindow;
 class JournalWindow;
 class LoginWindow;
 class Spreadsheet;
+class SummaryReportsWindow;
 struct OperationWindows;
 class WorkerEditor;
 class WorkersWindow;
@@ -61,6 +62,9 @@ public:
     ProductsWindow &products() { return *m_products; }
     ProductEditor &productEditor() { return *m_productEditor; }
 
+    // The summary reports window.
+    SummaryReportsWindow &summaryReports() { return *m_summaryReports; }
+
 private:
     // The windows other than the journal and the login, created hidden
     // once and kept for the whole run, with their wiring.
@@ -82,6 +86,7 @@ private:
     std::unique_ptr<ProductEditor> m_productEditor;
     std::unique_ptr<ProductsWindow> m_products;
     std::unique_ptr<EntryWindow> m_entry;
+    std::unique_ptr<SummaryReportsWindow> m_summaryReports;
 };
 
 // The whole run, for main().
