@@ -64,7 +64,9 @@ public:
         flags |= el.align == Align::Left ? Qt::AlignLeft
             : el.align == Align::Right   ? Qt::AlignRight
                                          : Qt::AlignHCenter;
-        if (el.grows())
+        // Only values are cut to their width; captions and growing texts
+        // print whole.
+        if (el.grows() || el.kind == Element::Kind::Text)
             flags |= Qt::TextDontClip;
         // A hair of room so that a text never touches its neighbour's border.
         const double pad = el.align == Align::Center ? 0.0 : 0.3 * m_scale;

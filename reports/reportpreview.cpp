@@ -5,6 +5,8 @@
 #include <QAction>
 #include <QDir>
 #include <QFileDialog>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QPrintPreviewDialog>
 #include <QPrintPreviewWidget>
 #include <QPrinter>
@@ -52,6 +54,10 @@ void previewReport(const report::Document &document, PreviewZoom zoom, QWidget *
         view->setZoomMode(zoom == PreviewZoom::PageWidth ? QPrintPreviewWidget::FitToWidth
                                                          : QPrintPreviewWidget::FitInView);
     addSavePdf(dialog, document);
+    // Maximised; sized to the screen as well, for desktops whose window
+    // manager ignores the request.
+    if (QScreen *screen = parent ? parent->screen() : QGuiApplication::primaryScreen())
+        dialog.setGeometry(screen->availableGeometry());
     dialog.setWindowState(Qt::WindowMaximized);
     dialog.exec();
 }

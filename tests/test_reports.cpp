@@ -3,6 +3,8 @@
 // and totals read back from its PDF, the kind filter, the export read back
 // from the saved workbook, the preset period and the roles.
 #include "app/controlnames.h"
+#include "app/startup.h"
+#include "journal/journalwindow.h"
 #include "data/datamodule.h"
 #include "fixtures.h"
 #include "modal.h"
@@ -70,7 +72,7 @@ private Q_SLOTS:
     {
         QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
         m_db = std::make_unique<TestDatabase>();
-        m_dm = m_db->connect();
+        m_dm = m_db->connect("reports-test");
         loadShop(*m_dm);
         addProductClasses(*m_dm);
         // Worker 1 is also known to the register by his code, with blanks
@@ -343,6 +345,27 @@ private Q_SLOTS:
             QCOMPARE(w.findChild<QPushButton *>(name)->isEnabled(), !off.contains(name));
         QCOMPARE(w.findChild<QGroupBox *>("kindGroup")->isEnabled(), !off.contains("kindGroup"));
         QCOMPARE(w.kind() == ProductKind::Finished, finishedFixed);
+    }
+
+    // The journal's menu opens the window with the period preset and the
+    // role applied.
+    void openedFromTheJournal()
+    {
+        Startup startup({20240216, 79175});
+        QVERIFY(startup.start({m_db->name(), qEnvironmentVariable("TABEL_TEST_HOST", "127.0.0.1")}));
+        startup.session().role = Role::Acceptance;
+        QStringList seen;
+        auto done = onNextModal<SummaryReportsWindow>([&](SummaryReportsWindow *w) {
+            seen << w->objectName() << w->findChild<QDateEdit *>("fromDate")->date().toString("dd.MM.yyyy")
+                 << QString::number(w->findChild<QGroupBox *>("kindGroup")->isEnabled())
+                 << QString::number(w->findChild<QRadioButton *>("kindFinished")->isChecked());
+            QTest::keyClick(w, Qt::Key_Escape);
+        });
+        startup.journal().menuAction("actSummaryReports")->trigger();
+        QVERIFY(*done);
+        const QDate first(QDate::currentDate().year(), QDate::currentDate().month(), 1);
+        QCOMPARE(seen, QStringList({"TForm18", first.addMonths(-1).toString("dd.MM.yyyy"), "0", "1"}));
+        clearQuitRequest();
     }
 
     // A statement the server refuses reaches the default error display and
