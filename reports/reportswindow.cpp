@@ -12,6 +12,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QVBoxLayout>
+#include <optional>
 
 namespace tabel {
 
@@ -156,8 +157,12 @@ void SummaryReportsWindow::printReport(reports::PeriodReport which)
 void SummaryReportsWindow::exportSummary()
 {
     guarded([&] {
-        BusyCursor busy;
-        reports::exportSummary(m_dm, m_spreadsheet, period(), kind(), [this](int done, int total) {
+        // The hourglass waits for the workbook: a spreadsheet that cannot
+        // be opened says so under the normal pointer.
+        std::optional<BusyCursor> busy;
+        reports::exportSummary(m_dm, m_spreadsheet, period(), kind(), [&](int done, int total) {
+            if (!busy)
+                busy.emplace();
             m_excel->setText(QStringLiteral("Excel (%1 из %2)").arg(done).arg(total));
             // The export keeps the event loop out until it ends; the
             // caption is painted at once instead.

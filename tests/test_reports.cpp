@@ -320,6 +320,25 @@ private Q_SLOTS:
         QCOMPARE(readBack(sheet.savedFiles().first()).size(), 1);
     }
 
+    // No workbook: both messages, nothing written, the caption as it was
+    // and the normal pointer back.
+    void exportWithoutASpreadsheet()
+    {
+        RecordingNotifier notes;
+        Spreadsheet sheet(&notes);
+        sheet.setFolder("/proc/no-such-folder");
+        SummaryReportsWindow w(*m_dm, sheet);
+        w.setPeriod(march);
+        QPushButton *excel = w.findChild<QPushButton *>("excelButton");
+        excel->setText("Excel (7 из 7)");
+        excel->click();
+        QCOMPARE(notes.shown, QStringList({"Ошибка|Невозможно открыть Microsoft Excel.",
+                                           "Ошибка|Ошибка открытия файла Microsoft Excel."}));
+        QCOMPARE(excel->text(), QString("Excel (7 из 7)"));
+        QVERIFY(sheet.savedFiles().isEmpty());
+        QVERIFY(!QApplication::overrideCursor());
+    }
+
     // What each role may use.
     void roles_data()
     {
