@@ -5,6 +5,7 @@
 #include "app/errordisplay.h"
 #include "app/loginwindow.h"
 #include "app/versiongate.h"
+#include "import/importwindow.h"
 #include "data/dberror.h"
 #include "data/datamodule.h"
 #include "journal/entrywindow.h"
@@ -42,8 +43,12 @@ Startup::~Startup()
     m_dm.reset();
 }
 
-bool Startup::start(const QStringList &arguments)
+bool Startup::start(const QStringList &given)
 {
+    // The maintenance switch may stand anywhere; the rest are the database
+    // and the server.
+    QStringList arguments = given;
+    m_maintenance = arguments.removeAll(QLatin1String(maintenanceSwitch)) > 0;
     m_dm = std::make_unique<DataModule>();
     m_dm->setNotifier(&s_notifier);
     try {
@@ -108,6 +113,14 @@ void Startup::createWindows()
         m_summaryReports->applyRole(m_session.role);
         m_summaryReports->open();
     });
+
+    // The maintenance commands, shown only when the program was started
+    // for maintenance.
+    m_import = std::make_unique<ImportWindow>(*m_dm);
+    menu("actImport", [this] { m_import->runImport(); });
+    menu("actSchema", [this] { m_import->runSchemaTouchUp(); });
+    for (const char *action : {"actImport", "actSchema"})
+        journal.menuAction(QLatin1String(action))->setVisible(m_maintenance);
 }
 
 void Startup::versionCheck()

@@ -10,6 +10,7 @@ namespace tabel {
 
 class DataModule;
 class EntryWindow;
+class ImportWindow;
 class JournalWindow;
 class LoginWindow;
 class Spreadsheet;
@@ -19,6 +20,9 @@ class WorkerEditor;
 class WorkersWindow;
 class ProductEditor;
 class ProductsWindow;
+
+// Shows the hidden maintenance commands ("Импорт", "Структура БД").
+inline constexpr const char *maintenanceSwitch = "--maintenance";
 
 inline constexpr const char *noConnectionMessage = "Подключение к БД отсутсвует!!!";
 
@@ -64,6 +68,8 @@ public:
 
     // The summary reports window.
     SummaryReportsWindow &summaryReports() { return *m_summaryReports; }
+    // The maintenance commands.
+    ImportWindow &importWindow() { return *m_import; }
 
 private:
     // The windows other than the journal and the login, created hidden
@@ -87,6 +93,8 @@ private:
     std::unique_ptr<ProductsWindow> m_products;
     std::unique_ptr<EntryWindow> m_entry;
     std::unique_ptr<SummaryReportsWindow> m_summaryReports;
+    std::unique_ptr<ImportWindow> m_import;
+    bool m_maintenance = false;
 };
 
 // The whole run, for main().
