@@ -19,6 +19,7 @@
 #include "reports/spreadsheet.h"
 
 #include <QAction>
+#include <QSqlDatabase>
 #include <QTimer>
 
 namespace tabel {
@@ -53,8 +54,13 @@ bool Startup::start(const QStringList &given)
     m_dm->setNotifier(&s_notifier);
     try {
         m_dm->open(connectionStringFromArguments(arguments));
-    } catch (const DbError &) {
-        showRefusal(QStringLiteral("Ошибка!"), QString::fromUtf8(noConnectionMessage));
+    } catch (const DbError &e) {
+        QString text = QString::fromUtf8(noConnectionMessage);
+        const QString missing =
+            missingPackageDiagnosis(e.text(), QSqlDatabase::isDriverAvailable(QStringLiteral("QODBC")));
+        if (!missing.isEmpty())
+            text += QStringLiteral("\n\n") + missing;
+        showRefusal(QStringLiteral("Ошибка!"), text);
         return false;
     }
     m_journal = std::make_unique<JournalWindow>(*m_dm);
