@@ -15,6 +15,8 @@
 #include "reference/productswindow.h"
 #include "reference/operationwindows.h"
 #include "reports/spreadsheet.h"
+#include "timesheets/hourstimesheetwindow.h"
+#include "timesheets/monthtimesheetwindow.h"
 
 #include <QAction>
 #include <QTimer>
@@ -30,6 +32,8 @@ Startup::Startup(BuildStamp stamp)
 
 Startup::~Startup()
 {
+    m_monthTimesheet.reset();
+    m_hoursTimesheet.reset();
     m_entry.reset();
     m_operationWindows.reset();
     m_products.reset();
@@ -99,6 +103,18 @@ void Startup::createWindows()
                      [this] { m_journal->runFromJournal([this] { m_entry->openNew(); }); });
     QObject::connect(&journal, &JournalWindow::editRequested, m_entry.get(),
                      [this] { m_journal->runFromJournal([this] { m_entry->openChange(); }); });
+
+    // The monthly timesheets. The hours sheet opens on the journal's month;
+    // the monthly sheets on the computer's, as the department reads them
+    // for the month in progress.
+    m_hoursTimesheet = std::make_unique<HoursTimesheetWindow>(*m_dm);
+    m_hoursTimesheet->setSpreadsheet(m_spreadsheet.get());
+    menu("actShiftSheet", [this] { m_hoursTimesheet->openFor(m_journal->pickedDate()); });
+    m_monthTimesheet = std::make_unique<MonthTimesheetWindow>(*m_dm);
+    menu("actPieceSheet",
+         [this] { m_monthTimesheet->open(SheetMode::PieceWork, QDate::currentDate()); });
+    menu("actGeneralSheet",
+         [this] { m_monthTimesheet->open(SheetMode::General, QDate::currentDate()); });
 }
 
 void Startup::versionCheck()

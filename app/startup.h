@@ -10,8 +10,10 @@ namespace tabel {
 
 class DataModule;
 class EntryWindow;
+class HoursTimesheetWindow;
 class JournalWindow;
 class LoginWindow;
+class MonthTimesheetWindow;
 class Spreadsheet;
 struct OperationWindows;
 class WorkerEditor;
@@ -61,6 +63,10 @@ public:
     ProductsWindow &products() { return *m_products; }
     ProductEditor &productEditor() { return *m_productEditor; }
 
+    // The monthly timesheets.
+    HoursTimesheetWindow &hoursTimesheet() { return *m_hoursTimesheet; }
+    MonthTimesheetWindow &monthTimesheet() { return *m_monthTimesheet; }
+
 private:
     // The windows other than the journal and the login, created hidden
     // once and kept for the whole run, with their wiring.
@@ -82,6 +88,9 @@ private:
     std::unique_ptr<ProductEditor> m_productEditor;
     std::unique_ptr<ProductsWindow> m_products;
     std::unique_ptr<EntryWindow> m_entry;
+    // The monthly timesheets.
+    std::unique_ptr<HoursTimesheetWindow> m_hoursTimesheet;
+    std::unique_ptr<MonthTimesheetWindow> m_monthTimesheet;
 };
 
 // The whole run, for main().
