@@ -29,9 +29,9 @@ const QColor kMoneyGreen(192, 220, 192);
 QVector<GridColumn> hoursColumns()
 {
     QVector<GridColumn> cols;
-    cols.push_back({QStringLiteral("Фамилия И. О."), QStringLiteral("fio"), 200});
+    cols.push_back({QStringLiteral("Фамилия И. О."), QStringLiteral("fio"), 230});
     for (int d = 1; d <= 31; ++d)
-        cols.push_back({QString::number(d), QStringLiteral("d%1").arg(d), 26, Qt::AlignCenter});
+        cols.push_back({QString::number(d), QStringLiteral("d%1").arg(d), 25, Qt::AlignCenter});
     cols.push_back({QStringLiteral("Итого"), QStringLiteral("summ"), 50, Qt::AlignCenter});
     return cols;
 }
@@ -121,7 +121,7 @@ HoursTimesheetWindow::HoursTimesheetWindow(DataModule &dm, QWidget *parent)
     connect(m_rebuild, &QPushButton::clicked, this, &HoursTimesheetWindow::rebuild);
     connect(m_excel, &QPushButton::clicked, this, &HoursTimesheetWindow::exportToSpreadsheet);
 
-    setFixedSize(1120, 640);
+    setFixedSize(1140, 640);
 }
 
 ResultGrid *HoursTimesheetWindow::makeGrid(int shift)
@@ -134,6 +134,12 @@ ResultGrid *HoursTimesheetWindow::makeGrid(int shift)
         f.setPointSize(8);
         grid->setFont(f);
         grid->horizontalHeader()->setFont(f);
+        // The style's smallest section is wider than a day column.
+        grid->horizontalHeader()->setMinimumSectionSize(10);
+        const auto &cols = grid->resultModel()->gridColumns();
+        for (int c = 0; c < cols.size(); ++c)
+            grid->setColumnWidth(c, cols[c].width);
+        grid->setTextElideMode(Qt::ElideNone);
     }
     grid->verticalHeader()->setDefaultSectionSize(20);
     ResultSetModel *model = grid->resultModel();
@@ -269,9 +275,9 @@ void HoursTimesheetWindow::rebuild()
 {
     const int m = month(), y = year();
     guarded([&] {
+        m_progress->show();
         m_progress->setRange(0, MonthRebuild::stepCount);
         m_progress->setValue(0);
-        m_progress->show();
         // Hidden also when the rebuild fails: the month is as it was.
         const auto hide = qScopeGuard([this] { m_progress->hide(); });
         BusyCursor busy;

@@ -73,6 +73,13 @@ MonthTimesheetWindow::MonthTimesheetWindow(DataModule &dm, QWidget *parent)
         f.setPointSize(8);
         m_grid->setFont(f);
         m_grid->horizontalHeader()->setFont(f);
+        // The style's smallest section is wider than a day column.
+        m_grid->horizontalHeader()->setMinimumSectionSize(dayColumnWidth / 2);
+        // Two digits fill a day column; eliding would leave only "…".
+        m_grid->setTextElideMode(Qt::ElideNone);
+        const auto &cols = m_grid->resultModel()->gridColumns();
+        for (int c = 0; c < cols.size(); ++c)
+            m_grid->setColumnWidth(c, cols[c].width);
     }
     m_grid->verticalHeader()->setDefaultSectionSize(20);
     m_grid->resultModel()->setCellStyle(
