@@ -8,12 +8,17 @@
 #include "timesheets/month.h"
 
 #include <QStringList>
+#include <QVector>
 #include <algorithm>
 #include <limits>
+#include <utility>
 
 namespace tabel {
 
 namespace {
+
+// Workers and shifts, (w_id, smena).
+using Keys = QVector<std::pair<int, int>>;
 
 // Rows of the two auxiliary kinds belong to their own journal; a row
 // without a kind counts as piece-work, as its column default says.
@@ -26,7 +31,7 @@ QString monthRange(int month, int year, const QString &column)
              sql::date(month::nextFirstDay(month, year)));
 }
 
-QString keyList(const MonthRebuild::Keys &keys)
+QString keyList(const Keys &keys)
 {
     QStringList pairs;
     pairs.reserve(keys.size());
@@ -44,9 +49,7 @@ QString dayTotals(int month, int year, const QString &extra)
         .arg(monthRange(month, year, QStringLiteral("data")), extra);
 }
 
-} // namespace
-
-QString MonthRebuild::keysSql(int month, int year)
+QString keysSql(int month, int year)
 {
     // Every key the rebuild may rewrite: those with entries and those with
     // rows. The extremes show a day that would not fit a cell.
@@ -59,7 +62,7 @@ QString MonthRebuild::keysSql(int month, int year)
              sql::integer(month), sql::integer(year), QLatin1String(kPieceWorkRow));
 }
 
-QString MonthRebuild::lockSql(const Keys &keys, int month, int year)
+QString lockSql(const Keys &keys, int month, int year)
 {
     // The posting's own lock keys, taken in its order (by the two numbers)
     // so that a posting holding two keys cannot deadlock with us. A values
@@ -80,7 +83,7 @@ QString MonthRebuild::lockSql(const Keys &keys, int month, int year)
         .arg(pairs.join(QLatin1Char(',')));
 }
 
-QString MonthRebuild::deleteSql(const Keys &keys, int month, int year)
+QString deleteSql(const Keys &keys, int month, int year)
 {
     // Rows without a worker or shift are nobody's posting; they go too.
     const QString ours = keys.isEmpty()
@@ -91,7 +94,7 @@ QString MonthRebuild::deleteSql(const Keys &keys, int month, int year)
         .arg(sql::integer(month), sql::integer(year), QLatin1String(kPieceWorkRow), ours);
 }
 
-QString MonthRebuild::insertSql(const Keys &keys, int month, int year)
+QString insertSql(const Keys &keys, int month, int year)
 {
     QStringList days, values;
     for (int d = 1; d <= 31; ++d) {
@@ -105,6 +108,8 @@ QString MonthRebuild::insertSql(const Keys &keys, int month, int year)
              values.join(QStringLiteral(", ")),
              dayTotals(month, year, QStringLiteral("(w_id, smena) in ") + keyList(keys)));
 }
+
+} // namespace
 
 void MonthRebuild::run(int month, int year, const Progress &progress)
 {

@@ -1,9 +1,6 @@
 #pragma once
 
-#include <QString>
-#include <QVector>
 #include <functional>
-#include <utility>
 
 namespace tabel {
 
@@ -31,15 +28,6 @@ public:
     explicit MonthRebuild(DataModule &dm) : m_dm(dm) {}
 
     void run(int month, int year, const Progress &progress = {});
-
-    // Workers and shifts, (w_id, smena).
-    using Keys = QVector<std::pair<int, int>>;
-
-    // Statements of the steps, for a month and the keys locked.
-    static QString keysSql(int month, int year);
-    static QString lockSql(const Keys &keys, int month, int year);
-    static QString deleteSql(const Keys &keys, int month, int year);
-    static QString insertSql(const Keys &keys, int month, int year);
 
 private:
     DataModule &m_dm;
