@@ -15,8 +15,12 @@
 #include "reference/producteditor.h"
 #include "reference/productswindow.h"
 #include "reference/operationwindows.h"
+#include "reports/periodreports.h"
+#include "reports/reportpreview.h"
 #include "reports/reportswindow.h"
 #include "reports/spreadsheet.h"
+#include "timesheets/hourstimesheetwindow.h"
+#include "timesheets/monthtimesheetwindow.h"
 
 #include <QAction>
 #include <QSqlDatabase>
@@ -33,6 +37,8 @@ Startup::Startup(BuildStamp stamp)
 
 Startup::~Startup()
 {
+    m_monthTimesheet.reset();
+    m_hoursTimesheet.reset();
     m_entry.reset();
     m_operationWindows.reset();
     m_products.reset();
@@ -111,6 +117,27 @@ void Startup::createWindows()
                      [this] { m_journal->runFromJournal([this] { m_entry->openNew(); }); });
     QObject::connect(&journal, &JournalWindow::editRequested, m_entry.get(),
                      [this] { m_journal->runFromJournal([this] { m_entry->openChange(); }); });
+
+    // The monthly timesheets. The hours sheet opens on the journal's month;
+    // the monthly sheets on the computer's, as the department reads them
+    // for the month in progress.
+    m_hoursTimesheet = std::make_unique<HoursTimesheetWindow>(*m_dm);
+    m_hoursTimesheet->setSpreadsheet(m_spreadsheet.get());
+    menu("actShiftSheet", [this] { m_hoursTimesheet->openFor(m_journal->pickedDate()); });
+    // "Печать" previews the printed hours sheet of the chosen month.
+    m_hoursTimesheet->setPrinter([this](int month, int year, const QString &heading) {
+        report::Document sheet;
+        {
+            BusyCursor busy;
+            sheet = reports::hoursSheet(*m_dm, month, year, heading);
+        }
+        previewReport(sheet, PreviewZoom::WholePage, m_hoursTimesheet.get());
+    });
+    m_monthTimesheet = std::make_unique<MonthTimesheetWindow>(*m_dm);
+    menu("actPieceSheet",
+         [this] { m_monthTimesheet->open(SheetMode::PieceWork, QDate::currentDate()); });
+    menu("actGeneralSheet",
+         [this] { m_monthTimesheet->open(SheetMode::General, QDate::currentDate()); });
 
     // The summary reports; the role decides which of them are open to the
     // user.

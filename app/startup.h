@@ -11,8 +11,10 @@ namespace tabel {
 class DataModule;
 class EntryWindow;
 class ImportWindow;
+class HoursTimesheetWindow;
 class JournalWindow;
 class LoginWindow;
+class MonthTimesheetWindow;
 class Spreadsheet;
 class SummaryReportsWindow;
 struct OperationWindows;
@@ -70,6 +72,9 @@ public:
     SummaryReportsWindow &summaryReports() { return *m_summaryReports; }
     // The maintenance commands.
     ImportWindow &importWindow() { return *m_import; }
+    // The monthly timesheets.
+    HoursTimesheetWindow &hoursTimesheet() { return *m_hoursTimesheet; }
+    MonthTimesheetWindow &monthTimesheet() { return *m_monthTimesheet; }
 
 private:
     // The windows other than the journal and the login, created hidden
@@ -95,6 +100,9 @@ private:
     std::unique_ptr<SummaryReportsWindow> m_summaryReports;
     std::unique_ptr<ImportWindow> m_import;
     bool m_maintenance = false;
+    // The monthly timesheets.
+    std::unique_ptr<HoursTimesheetWindow> m_hoursTimesheet;
+    std::unique_ptr<MonthTimesheetWindow> m_monthTimesheet;
 };
 
 // The whole run, for main().

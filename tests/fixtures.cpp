@@ -70,6 +70,19 @@ int addEntry(DataModule &dm, const Entry &e)
     return r.value(0, QStringLiteral("id")).toInt();
 }
 
+int addAuxEntry(DataModule &dm, const AuxEntry &e)
+{
+    const RowSet r = dm.select(
+        QStringLiteral("fixture"),
+        QStringLiteral("insert into accounts_dep.fatigue(id_nom, id_o, id_p, d_date, i_mnth, i_year, "
+                       "i_smena, cnt, price, i_holiday, i_night) values(10, %1, %2, %3, %4, %5, 1, "
+                       "%6, %7, 0, %8) returning id")
+            .arg(sql::integer(e.kind), sql::integer(e.worker), sql::date(e.date),
+                 sql::integer(e.date.month()), sql::integer(e.date.year()), sql::integer(e.hours),
+                 sql::price(e.price), sql::integer(e.night)));
+    return r.value(0, QStringLiteral("id")).toInt();
+}
+
 QVariant sheetCell(DataModule &dm, const QString &where, int day)
 {
     const RowSet r = dm.control(QStringLiteral("select %1 as v from accounts_dep.h_tabel where %2")

@@ -39,6 +39,18 @@ struct Entry
 };
 int addEntry(DataModule &dm, const Entry &e);
 
+// An auxiliary work (kind 7777 or 7778) of the auxiliary journal.
+struct AuxEntry
+{
+    int worker = 1;
+    int kind = 7777;
+    int night = 0;
+    QDate date;
+    int hours = 8;
+    double price = 150;
+};
+int addAuxEntry(DataModule &dm, const AuxEntry &e);
+
 // Value of one cell of the hours sheet; invalid when NULL or no row.
 QVariant sheetCell(DataModule &dm, const QString &where, int day);
 int sheetRows(DataModule &dm, const QString &where);
