@@ -3,14 +3,29 @@
 #include "app/errordisplay.h"
 #include "data/dberror.h"
 
+#include <QIcon>
 #include <QLibraryInfo>
 #include <QTranslator>
+
+// The resource of a static library is registered by hand, from outside
+// any namespace.
+static void initIcons()
+{
+    Q_INIT_RESOURCE(icons);
+}
 
 namespace tabel {
 
 Application::Application(int &argc, char **argv) : QApplication(argc, argv)
 {
     setApplicationName(QStringLiteral("tabel"));
+    setDesktopFileName(QStringLiteral("tabel"));
+    // One icon for every window, the same the desktop's menu shows.
+    initIcons();
+    QIcon icon;
+    icon.addFile(QStringLiteral(":/icons/tabel-48.png"));
+    icon.addFile(QStringLiteral(":/icons/tabel-256.png"));
+    setWindowIcon(icon);
     // The interface is Russian whatever the desktop's language: the
     // toolkit's own texts (message-box buttons, calendar) too.
     auto *qt = new QTranslator(this);
