@@ -168,7 +168,19 @@ void Startup::versionCheck()
         bool &flag;
         ~Reset() { flag = false; }
     } reset{m_inVersionCheck};
-    const VersionGateResult r = runVersionGate(*m_dm, m_stamp);
+    VersionGateResult r;
+    try {
+        r = runVersionGate(*m_dm, m_stamp);
+    } catch (const DbError &e) {
+        // The gate runs every half minute: while the server is away, it
+        // says so once, not once per attempt.
+        if (!e.connectionLost())
+            throw;
+        if (m_reportedLoss == m_dm->lossCount())
+            return;
+        m_reportedLoss = m_dm->lossCount();
+        throw;
+    }
     m_login->setWindowTitle(loginCaption(m_stamp));
     if (!r.outdated)
         return;

@@ -84,6 +84,8 @@ private:
     BuildStamp m_stamp;
     Session m_session;
     bool m_inVersionCheck = false;
+    // The connection loss the version gate has told the user about.
+    int m_reportedLoss = 0;
     bool m_endRequested = false;
     std::unique_ptr<DataModule> m_dm;
     std::unique_ptr<Spreadsheet> m_spreadsheet;

@@ -54,9 +54,67 @@ void DataModule::fail(const QString &text, const QString &sql) const
     throw DbError(text, sql);
 }
 
+static QString errorText(const QSqlError &e)
+{
+    // The server's own message is what the user can act on; the driver's
+    // part only adds noise.
+    const QString text = e.databaseText().trimmed();
+    return text.isEmpty() ? e.text() : text;
+}
+
+// The words of the driver and the server when the connection is gone.
+static bool isConnectionLoss(const QSqlError &e)
+{
+    const QString text = e.databaseText() + QLatin1Char(' ') + e.driverText();
+    static const char *signs[] = {"connection lost", "connection has been lost",
+                                  "server closed the connection", "could not send data",
+                                  "could not receive data", "no connection to the server",
+                                  "terminating connection", "connection not open",
+                                  "communication link failure", "the database system is shutting down",
+                                  "the database system is starting up", "could not connect to server",
+                                  "connection refused"};
+    for (const char *sign : signs)
+        if (text.contains(QLatin1String(sign), Qt::CaseInsensitive))
+            return true;
+    // The ODBC state of a broken link.
+    return e.nativeErrorCode().startsWith(QLatin1String("08"));
+}
+
+void DataModule::failWith(const QSqlError &error, const QString &sql)
+{
+    if (isConnectionLoss(error)) {
+        if (!m_lost)
+            ++m_losses;
+        m_lost = true;
+        if (m_txDepth > 0)
+            m_txDoomed = true;
+        throw DbError(QString::fromUtf8(connectionLostMessage), sql, true);
+    }
+    fail(errorText(error), sql);
+}
+
+void DataModule::reconnectIfLost()
+{
+    if (!m_lost)
+        return;
+    // Within a transaction the statements before the loss are gone with
+    // the old session; going on in a new one would keep only half.
+    if (m_txDepth > 0)
+        throw DbError(QString::fromUtf8(connectionLostMessage), QString(), true);
+    QSqlDatabase d = db();
+    d.close();
+    d.setDatabaseName(m_connectionString);
+    if (!d.open())
+        throw DbError(QString::fromUtf8(connectionLostMessage), QString(), true);
+    m_lost = false;
+    startSession();
+}
+
 void DataModule::open(const QString &connectionString)
 {
     close();
+    m_connectionString = connectionString;
+    m_lost = false;
     {
         QSqlDatabase d = QSqlDatabase::contains(m_connectionName)
             ? QSqlDatabase::database(m_connectionName, false)
@@ -67,6 +125,11 @@ void DataModule::open(const QString &connectionString)
         if (!d.open())
             fail(d.lastError().text(), QString());
     }
+    startSession();
+}
+
+void DataModule::startSession()
+{
     // Some statements write dates as bare 'DD.MM.YYYY' text; the server's
     // own default may read them month first.
     execute(QStringLiteral("DateStyle"), QStringLiteral("set DateStyle to 'ISO, DMY'"));
@@ -102,16 +165,10 @@ bool DataModule::isOpen() const
     return QSqlDatabase::contains(m_connectionName) && db().isOpen();
 }
 
-static QString errorText(const QSqlError &e)
-{
-    // The server's own message is what the user can act on; the driver's
-    // part only adds noise.
-    const QString text = e.databaseText().trimmed();
-    return text.isEmpty() ? e.text() : text;
-}
 
 QSqlQuery DataModule::run(const QString &name, const QString &sql, const Params &params)
 {
+    reconnectIfLost();
     if (m_trace)
         m_trace(name, sql);
     QSqlQuery q(db());
@@ -129,7 +186,7 @@ QSqlQuery DataModule::run(const QString &name, const QString &sql, const Params 
         ok = ok && q.exec();
     }
     if (!ok)
-        fail(errorText(q.lastError()), sql);
+        failWith(q.lastError(), sql);
     return q;
 }
 
@@ -189,7 +246,7 @@ RowSet DataModule::select(const QString &name, const QString &sql, const Params 
         out.rows.push_back(std::move(row));
     }
     if (q.lastError().isValid())
-        fail(errorText(q.lastError()), sql);
+        failWith(q.lastError(), sql);
     return out;
 }
 
@@ -250,11 +307,15 @@ QString DataModule::rewriteSeparator(const QString &number) const
 
 void DataModule::beginTransaction()
 {
-    if (m_txDepth++ > 0)
+    if (m_txDepth > 0) {
+        ++m_txDepth;
         return;
+    }
+    reconnectIfLost();
     m_txDoomed = false;
     if (!db().transaction())
-        fail(errorText(db().lastError()), QStringLiteral("begin"));
+        failWith(db().lastError(), QStringLiteral("begin"));
+    m_txDepth = 1;
 }
 
 void DataModule::commitTransaction()
@@ -269,9 +330,9 @@ void DataModule::commitTransaction()
         throw DbError(QStringLiteral("Транзакция отменена: одна из её команд не выполнена."));
     }
     if (!db().commit()) {
-        const QString text = errorText(db().lastError());
+        const QSqlError error = db().lastError();
         db().rollback();
-        throw DbError(text, QStringLiteral("commit"));
+        failWith(error, QStringLiteral("commit"));
     }
 }
 

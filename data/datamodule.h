@@ -25,6 +25,13 @@ public:
 
     // Opens the connection; the session reads bare dates day first.
     void open(const QString &connectionString);
+    // A lost connection (server restarted, network cut, session ended by
+    // an administrator) fails the statement that meets it with a
+    // connectionLost() DbError; the next statement outside a transaction
+    // connects again first.
+    bool connectionLost() const { return m_lost; }
+    // How many times the connection has been lost so far.
+    int lossCount() const { return m_losses; }
     void close();
     bool isOpen() const;
     QSqlDatabase database() const;
@@ -79,8 +86,14 @@ private:
     QSqlDatabase db() const;
     QSqlQuery run(const QString &name, const QString &sql, const Params &params);
     [[noreturn]] void fail(const QString &text, const QString &sql) const;
+    [[noreturn]] void failWith(const QSqlError &error, const QString &sql);
+    void reconnectIfLost();
+    void startSession();
 
     QString m_connectionName;
+    QString m_connectionString;
+    bool m_lost = false;
+    int m_losses = 0;
     QString m_separator;
     std::unique_ptr<ResultSet> m_workers, m_izdel, m_oper, m_vidOper;
     std::array<std::unique_ptr<ResultSet>, 4> m_smena;

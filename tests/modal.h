@@ -76,6 +76,8 @@ public:
             if (!box || m_handled.contains(box))
                 return;
             m_handled << box;
+            // A later box may be built where this one was.
+            connect(box, &QObject::destroyed, this, [this, box] { m_handled.removeAll(box); });
             seen << BoxAnswer{box->windowTitle(), box->text(), box->icon(), true};
             if (m_answer)
                 box->button(QMessageBox::Ok)->click();
