@@ -16,6 +16,8 @@
 #include "reference/operationwindows.h"
 #include "reports/reportswindow.h"
 #include "reports/spreadsheet.h"
+#include "timesheets/auxiliaryentrywindow.h"
+#include "timesheets/auxiliaryjournalwindow.h"
 
 #include <QAction>
 #include <QTimer>
@@ -31,6 +33,7 @@ Startup::Startup(BuildStamp stamp)
 
 Startup::~Startup()
 {
+    m_auxJournal.reset();
     m_entry.reset();
     m_operationWindows.reset();
     m_products.reset();
@@ -107,6 +110,15 @@ void Startup::createWindows()
     menu("actSummaryReports", [this] {
         m_summaryReports->applyRole(m_session.role);
         m_summaryReports->open();
+    });
+
+    // The auxiliary works journal opens on the shift journal's date; its
+    // editor picks from the workers list and the nomenclature picker.
+    m_auxJournal = std::make_unique<AuxiliaryJournalWindow>(*m_dm);
+    m_auxJournal->editor().setWorkerPicker([this](int mode) { return m_workers->pickWorker(mode); });
+    m_auxJournal->editor().setNomenclaturePicker(operations.nomenclature.picker());
+    QObject::connect(&journal, &JournalWindow::auxRequested, m_auxJournal.get(), [this] {
+        m_journal->runFromJournal([this] { m_auxJournal->openOn(m_journal->pickedDate()); });
     });
 }
 

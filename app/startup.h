@@ -8,6 +8,7 @@
 
 namespace tabel {
 
+class AuxiliaryJournalWindow;
 class DataModule;
 class EntryWindow;
 class JournalWindow;
@@ -65,6 +66,9 @@ public:
     // The summary reports window.
     SummaryReportsWindow &summaryReports() { return *m_summaryReports; }
 
+    // The auxiliary works journal with its entry editor.
+    AuxiliaryJournalWindow &auxiliaryJournal() { return *m_auxJournal; }
+
 private:
     // The windows other than the journal and the login, created hidden
     // once and kept for the whole run, with their wiring.
@@ -87,6 +91,7 @@ private:
     std::unique_ptr<ProductsWindow> m_products;
     std::unique_ptr<EntryWindow> m_entry;
     std::unique_ptr<SummaryReportsWindow> m_summaryReports;
+    std::unique_ptr<AuxiliaryJournalWindow> m_auxJournal;
 };
 
 // The whole run, for main().

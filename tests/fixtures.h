@@ -53,3 +53,31 @@ QStringList sheetVersusJournal(DataModule &dm);
 QString rowsText(DataModule &dm, const QString &sql);
 
 } // namespace tabel::test
+
+namespace tabel::test {
+
+// The two auxiliary-work kinds, 7777 "Хоз. работы" (norm 150 an hour) and
+// 7778 "Ср. сдельная" (norm 152.5), each an operation of the carrier
+// product 7777 as the plant keeps them.
+void addAuxiliaryKinds(DataModule &dm);
+
+struct AuxEntry
+{
+    int worker = 1;
+    int kind = 7777;
+    qlonglong item = 10;
+    QDate date;
+    int hours = 8;
+    double price = 150;
+    int holiday = 0;
+    int night = 0;
+};
+int addAuxEntry(DataModule &dm, const AuxEntry &e);
+
+// Where the auxiliary rows of the hours sheet and the auxiliary entries
+// disagree: every day cell of a worker, kind and night flag must equal the
+// day's hours of those entries, and every day with hours must have its
+// cell. One line per difference.
+QStringList auxSheetVersusEntries(DataModule &dm);
+
+} // namespace tabel::test
