@@ -22,4 +22,18 @@ QString connectionStringFromArguments(const QStringList &arguments)
     return connectionString(QLatin1String(defaultDatabase), QLatin1String(defaultServer));
 }
 
+QString missingPackageDiagnosis(const QString &errorText, bool odbcPluginAvailable)
+{
+    if (!odbcPluginAvailable)
+        return QStringLiteral("Не найден модуль ODBC библиотеки Qt. Установите пакет libqt6sql6-odbc.");
+    // The driver manager's words when the driver is not registered, or is
+    // registered but its library is gone.
+    if (errorText.contains(QLatin1String("Data source name not found"), Qt::CaseInsensitive)
+        || errorText.contains(QLatin1String("Can't open lib"), Qt::CaseInsensitive)
+        || errorText.contains(QLatin1String("file not found"), Qt::CaseInsensitive))
+        return QStringLiteral("Драйвер ODBC «PostgreSQL UNICODE» не установлен. "
+                              "Установите пакет odbc-postgresql.");
+    return QString();
+}
+
 } // namespace tabel

@@ -14,4 +14,9 @@ QString connectionString(const QString &database, const QString &server);
 // built-in default is used and the database argument is ignored.
 QString connectionStringFromArguments(const QStringList &arguments);
 
+// What a maintainer should install when the connection failed for want of
+// a piece of this machine rather than of the server: the Qt ODBC plugin or
+// the PostgreSQL ODBC driver. Empty when the failure lies elsewhere.
+QString missingPackageDiagnosis(const QString &errorText, bool odbcPluginAvailable);
+
 } // namespace tabel

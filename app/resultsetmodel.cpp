@@ -61,7 +61,17 @@ QVariant ResultSetModel::headerData(int section, Qt::Orientation orientation, in
         return m_columns.at(section).title;
     if (role == Qt::TextAlignmentRole)
         return QVariant::fromValue(Qt::Alignment(Qt::AlignCenter));
+    if (m_headerStyle)
+        return m_headerStyle(section, role);
     return {};
+}
+
+void ResultSetModel::restyle()
+{
+    if (!m_columns.isEmpty())
+        Q_EMIT headerDataChanged(Qt::Horizontal, 0, int(m_columns.size()) - 1);
+    if (rowCount() > 0 && !m_columns.isEmpty())
+        Q_EMIT dataChanged(index(0, 0), index(rowCount() - 1, int(m_columns.size()) - 1));
 }
 
 } // namespace tabel

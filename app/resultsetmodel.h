@@ -33,6 +33,12 @@ public:
     // Extra styling of one cell: return an invalid variant for the default.
     using CellStyle = std::function<QVariant(const ResultSet &, int row, const QString &field, int role)>;
     void setCellStyle(CellStyle style) { m_style = std::move(style); }
+    // Extra styling of a column title (colours, fonts); the text and the
+    // centring stay the model's.
+    using HeaderStyle = std::function<QVariant(int section, int role)>;
+    void setHeaderStyle(HeaderStyle style) { m_headerStyle = std::move(style); }
+    // The styles now give other answers: cells and titles are drawn again.
+    void restyle();
 
     int rowCount(const QModelIndex &parent = {}) const override;
     int columnCount(const QModelIndex &parent = {}) const override;
@@ -44,6 +50,7 @@ private:
     QPointer<ResultSet> m_set;
     QMetaObject::Connection m_conn;
     CellStyle m_style;
+    HeaderStyle m_headerStyle;
 };
 
 } // namespace tabel

@@ -5,6 +5,7 @@
 #include "app/errordisplay.h"
 #include "app/loginwindow.h"
 #include "app/versiongate.h"
+#include "import/importwindow.h"
 #include "data/dberror.h"
 #include "data/datamodule.h"
 #include "journal/entrywindow.h"
@@ -14,12 +15,17 @@
 #include "reference/producteditor.h"
 #include "reference/productswindow.h"
 #include "reference/operationwindows.h"
+#include "reports/periodreports.h"
+#include "reports/reportpreview.h"
 #include "reports/reportswindow.h"
 #include "reports/spreadsheet.h"
+#include "timesheets/hourstimesheetwindow.h"
+#include "timesheets/monthtimesheetwindow.h"
 #include "timesheets/auxiliaryentrywindow.h"
 #include "timesheets/auxiliaryjournalwindow.h"
 
 #include <QAction>
+#include <QSqlDatabase>
 #include <QTimer>
 
 namespace tabel {
@@ -34,6 +40,8 @@ Startup::Startup(BuildStamp stamp)
 Startup::~Startup()
 {
     m_auxJournal.reset();
+    m_monthTimesheet.reset();
+    m_hoursTimesheet.reset();
     m_entry.reset();
     m_operationWindows.reset();
     m_products.reset();
@@ -45,14 +53,23 @@ Startup::~Startup()
     m_dm.reset();
 }
 
-bool Startup::start(const QStringList &arguments)
+bool Startup::start(const QStringList &given)
 {
+    // The maintenance switch may stand anywhere; the rest are the database
+    // and the server.
+    QStringList arguments = given;
+    m_maintenance = arguments.removeAll(QLatin1String(maintenanceSwitch)) > 0;
     m_dm = std::make_unique<DataModule>();
     m_dm->setNotifier(&s_notifier);
     try {
         m_dm->open(connectionStringFromArguments(arguments));
-    } catch (const DbError &) {
-        showRefusal(QStringLiteral("Ошибка!"), QString::fromUtf8(noConnectionMessage));
+    } catch (const DbError &e) {
+        QString text = QString::fromUtf8(noConnectionMessage);
+        const QString missing =
+            missingPackageDiagnosis(e.text(), QSqlDatabase::isDriverAvailable(QStringLiteral("QODBC")));
+        if (!missing.isEmpty())
+            text += QStringLiteral("\n\n") + missing;
+        showRefusal(QStringLiteral("Ошибка!"), text);
         return false;
     }
     m_journal = std::make_unique<JournalWindow>(*m_dm);
@@ -104,6 +121,27 @@ void Startup::createWindows()
     QObject::connect(&journal, &JournalWindow::editRequested, m_entry.get(),
                      [this] { m_journal->runFromJournal([this] { m_entry->openChange(); }); });
 
+    // The monthly timesheets. The hours sheet opens on the journal's month;
+    // the monthly sheets on the computer's, as the department reads them
+    // for the month in progress.
+    m_hoursTimesheet = std::make_unique<HoursTimesheetWindow>(*m_dm);
+    m_hoursTimesheet->setSpreadsheet(m_spreadsheet.get());
+    menu("actShiftSheet", [this] { m_hoursTimesheet->openFor(m_journal->pickedDate()); });
+    // "Печать" previews the printed hours sheet of the chosen month.
+    m_hoursTimesheet->setPrinter([this](int month, int year, const QString &heading) {
+        report::Document sheet;
+        {
+            BusyCursor busy;
+            sheet = reports::hoursSheet(*m_dm, month, year, heading);
+        }
+        previewReport(sheet, PreviewZoom::WholePage, m_hoursTimesheet.get());
+    });
+    m_monthTimesheet = std::make_unique<MonthTimesheetWindow>(*m_dm);
+    menu("actPieceSheet",
+         [this] { m_monthTimesheet->open(SheetMode::PieceWork, QDate::currentDate()); });
+    menu("actGeneralSheet",
+         [this] { m_monthTimesheet->open(SheetMode::General, QDate::currentDate()); });
+
     // The summary reports; the role decides which of them are open to the
     // user.
     m_summaryReports = std::make_unique<SummaryReportsWindow>(*m_dm, *m_spreadsheet);
@@ -111,6 +149,14 @@ void Startup::createWindows()
         m_summaryReports->applyRole(m_session.role);
         m_summaryReports->open();
     });
+
+    // The maintenance commands, shown only when the program was started
+    // for maintenance.
+    m_import = std::make_unique<ImportWindow>(*m_dm);
+    menu("actImport", [this] { m_import->runImport(); });
+    menu("actSchema", [this] { m_import->runSchemaTouchUp(); });
+    for (const char *action : {"actImport", "actSchema"})
+        journal.menuAction(QLatin1String(action))->setVisible(m_maintenance);
 
     // The auxiliary works journal opens on the shift journal's date; its
     // editor picks from the workers list and the nomenclature picker.

@@ -11,8 +11,11 @@ namespace tabel {
 class AuxiliaryJournalWindow;
 class DataModule;
 class EntryWindow;
+class ImportWindow;
+class HoursTimesheetWindow;
 class JournalWindow;
 class LoginWindow;
+class MonthTimesheetWindow;
 class Spreadsheet;
 class SummaryReportsWindow;
 struct OperationWindows;
@@ -20,6 +23,9 @@ class WorkerEditor;
 class WorkersWindow;
 class ProductEditor;
 class ProductsWindow;
+
+// Shows the hidden maintenance commands ("Импорт", "Структура БД").
+inline constexpr const char *maintenanceSwitch = "--maintenance";
 
 inline constexpr const char *noConnectionMessage = "Подключение к БД отсутсвует!!!";
 
@@ -65,6 +71,11 @@ public:
 
     // The summary reports window.
     SummaryReportsWindow &summaryReports() { return *m_summaryReports; }
+    // The maintenance commands.
+    ImportWindow &importWindow() { return *m_import; }
+    // The monthly timesheets.
+    HoursTimesheetWindow &hoursTimesheet() { return *m_hoursTimesheet; }
+    MonthTimesheetWindow &monthTimesheet() { return *m_monthTimesheet; }
 
     // The auxiliary works journal with its entry editor.
     AuxiliaryJournalWindow &auxiliaryJournal() { return *m_auxJournal; }
@@ -91,6 +102,11 @@ private:
     std::unique_ptr<ProductsWindow> m_products;
     std::unique_ptr<EntryWindow> m_entry;
     std::unique_ptr<SummaryReportsWindow> m_summaryReports;
+    std::unique_ptr<ImportWindow> m_import;
+    bool m_maintenance = false;
+    // The monthly timesheets.
+    std::unique_ptr<HoursTimesheetWindow> m_hoursTimesheet;
+    std::unique_ptr<MonthTimesheetWindow> m_monthTimesheet;
     std::unique_ptr<AuxiliaryJournalWindow> m_auxJournal;
 };
 

@@ -70,6 +70,20 @@ int addEntry(DataModule &dm, const Entry &e)
     return r.value(0, QStringLiteral("id")).toInt();
 }
 
+int addAuxEntry(DataModule &dm, const AuxEntry &e)
+{
+    const RowSet r = dm.select(
+        QStringLiteral("fixture"),
+        QStringLiteral("insert into accounts_dep.fatigue(id_nom, id_o, id_p, d_date, i_mnth, i_year, "
+                       "i_smena, cnt, price, i_holiday, i_night) values(%1, %2, %3, %4, %5, %6, 1, "
+                       "%7, %8, %9, %10) returning id")
+            .arg(sql::integer(e.item), sql::integer(e.kind), sql::integer(e.worker), sql::date(e.date),
+                 sql::integer(e.date.month()), sql::integer(e.date.year()), sql::integer(e.hours),
+                 sql::price(e.price), sql::integer(e.holiday))
+            .arg(sql::integer(e.night)));
+    return r.value(0, QStringLiteral("id")).toInt();
+}
+
 QVariant sheetCell(DataModule &dm, const QString &where, int day)
 {
     const RowSet r = dm.control(QStringLiteral("select %1 as v from accounts_dep.h_tabel where %2")
@@ -138,20 +152,6 @@ void addAuxiliaryKinds(DataModule &dm)
                            "(7777, 7777, 0, 7777), (7778, 7778, 0, 7777)"));
     run(dm, QStringLiteral("insert into accounts_dep.norm(o_id, norma, prize, price) values "
                            "(7777, 0, 0, 150), (7778, 0, 0, 152.5)"));
-}
-
-int addAuxEntry(DataModule &dm, const AuxEntry &e)
-{
-    const RowSet r = dm.select(
-        QStringLiteral("fixture"),
-        QStringLiteral("insert into accounts_dep.fatigue(id_nom, id_o, id_p, d_date, i_mnth, i_year, "
-                       "i_smena, cnt, price, i_holiday, i_night) values(%1, %2, %3, %4, %5, %6, 1, "
-                       "%7, %8, %9, %10) returning id")
-            .arg(sql::integer(e.item), sql::integer(e.kind), sql::integer(e.worker), sql::date(e.date),
-                 sql::integer(e.date.month()), sql::integer(e.date.year()), sql::integer(e.hours),
-                 sql::shortestDecimal(e.price), sql::integer(e.holiday))
-            .arg(sql::integer(e.night)));
-    return r.value(0, QStringLiteral("id")).toInt();
 }
 
 QStringList auxSheetVersusEntries(DataModule &dm)

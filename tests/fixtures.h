@@ -39,6 +39,21 @@ struct Entry
 };
 int addEntry(DataModule &dm, const Entry &e);
 
+// An auxiliary work (kind 7777 or 7778) of the auxiliary journal, on a
+// nomenclature item (10, the shop's brackets, unless told).
+struct AuxEntry
+{
+    int worker = 1;
+    int kind = 7777;
+    int night = 0;
+    QDate date;
+    int hours = 8;
+    double price = 150;
+    qlonglong item = 10;
+    int holiday = 0;
+};
+int addAuxEntry(DataModule &dm, const AuxEntry &e);
+
 // Value of one cell of the hours sheet; invalid when NULL or no row.
 QVariant sheetCell(DataModule &dm, const QString &where, int day);
 int sheetRows(DataModule &dm, const QString &where);
@@ -60,19 +75,6 @@ namespace tabel::test {
 // 7778 "Ср. сдельная" (norm 152.5), each an operation of the carrier
 // product 7777 as the plant keeps them.
 void addAuxiliaryKinds(DataModule &dm);
-
-struct AuxEntry
-{
-    int worker = 1;
-    int kind = 7777;
-    qlonglong item = 10;
-    QDate date;
-    int hours = 8;
-    double price = 150;
-    int holiday = 0;
-    int night = 0;
-};
-int addAuxEntry(DataModule &dm, const AuxEntry &e);
 
 // Where the auxiliary rows of the hours sheet and the auxiliary entries
 // disagree: every day cell of a worker, kind and night flag must equal the

@@ -155,8 +155,8 @@ private Q_SLOTS:
     void editorOpenings()
     {
         QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
-        addAuxEntry(*m_dm, {.worker = 2, .kind = 7778, .item = 11, .date = kDay, .hours = 6,
-                            .price = 90, .night = 1});
+        addAuxEntry(*m_dm, {.worker = 2, .kind = 7778, .night = 1,
+                            .date = kDay, .hours = 6, .price = 90, .item = 11});
         auto journal = openJournal();
         AuxiliaryEntryWindow &editor = journal->editor();
         QCOMPARE(editor.objectName(), QStringLiteral("TForm24"));
@@ -282,9 +282,9 @@ private Q_SLOTS:
     void theDaysList()
     {
         QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
-        addAuxEntry(*m_dm, {.worker = 2, .kind = 7778, .item = 11, .date = kDay, .hours = 3,
-                            .price = 152.5, .holiday = 1});
-        addAuxEntry(*m_dm, {.worker = 1, .kind = 7777, .date = kDay, .hours = 8, .night = 1});
+        addAuxEntry(*m_dm, {.worker = 2, .kind = 7778,
+                            .date = kDay, .hours = 3, .price = 152.5, .item = 11, .holiday = 1});
+        addAuxEntry(*m_dm, {.worker = 1, .kind = 7777, .night = 1, .date = kDay, .hours = 8});
         addAuxEntry(*m_dm, {.worker = 1, .kind = 7777, .date = kDay.addDays(1), .hours = 2});
         auto journal = openJournal();
         QCOMPARE(journal->objectName(), QStringLiteral("TForm25"));

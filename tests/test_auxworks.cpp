@@ -299,8 +299,8 @@ private Q_SLOTS:
         AuxiliaryEntry entry(*m_journal);
         openJournal(kDay);
         QVERIFY(!entry.beginChange());
-        const int id = addAuxEntry(*m_dm, {.worker = 2, .kind = 7778, .item = 11, .date = kDay,
-                                           .hours = 6, .price = 90, .night = 1});
+        const int id = addAuxEntry(*m_dm, {.worker = 2, .kind = 7778, .night = 1,
+                                           .date = kDay, .hours = 6, .price = 90, .item = 11});
         openJournal(kDay, id);
         const std::optional<AuxiliaryFields> f = entry.beginChange();
         QVERIFY(f);
@@ -520,9 +520,10 @@ private Q_SLOTS:
 
         const QDate dec5(2025, 12, 5);
         addAuxEntry(*m_dm, {.worker = 1, .kind = 7778, .date = dec5, .price = 152.5});
-        addAuxEntry(*m_dm, {.worker = 1, .kind = 7778, .date = dec5.addDays(1), .price = 305, .holiday = 1});
+        addAuxEntry(*m_dm, {.worker = 1, .kind = 7778,
+                            .date = dec5.addDays(1), .price = 305, .holiday = 1});
         // No piece work on the profiles, nor any December work of worker 2.
-        addAuxEntry(*m_dm, {.worker = 1, .kind = 7778, .item = 11, .date = dec5, .price = 152.5});
+        addAuxEntry(*m_dm, {.worker = 1, .kind = 7778, .date = dec5, .price = 152.5, .item = 11});
         addAuxEntry(*m_dm, {.worker = 2, .kind = 7778, .date = dec5, .price = 152.5});
         // Hourly work, and average work of other months, keep their rates.
         addAuxEntry(*m_dm, {.worker = 1, .kind = 7777, .date = dec5, .price = 150});

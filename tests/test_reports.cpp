@@ -17,6 +17,8 @@
 #include "testdb.h"
 
 #include <QDateEdit>
+#include <QPrintPreviewDialog>
+#include <QPrinter>
 #include <QGroupBox>
 #include <QLocale>
 #include <QProcess>
@@ -384,6 +386,28 @@ private Q_SLOTS:
         QVERIFY(*done);
         const QDate first(QDate::currentDate().year(), QDate::currentDate().month(), 1);
         QCOMPARE(seen, QStringList({"TForm18", first.addMonths(-1).toString("dd.MM.yyyy"), "0", "1"}));
+        clearQuitRequest();
+    }
+
+    // "Печать" of the hours timesheet previews the printed hours sheet.
+    void hoursTimesheetPrints()
+    {
+        Startup startup({20240216, 79175});
+        QVERIFY(startup.start({m_db->name(), qEnvironmentVariable("TABEL_TEST_HOST", "127.0.0.1")}));
+        QString printed;
+        auto preview = std::make_shared<std::shared_ptr<bool>>();
+        auto sheet = onNextModal<QDialog>([&, preview](QDialog *w) {
+            *preview = onNextModal<QPrintPreviewDialog>([&](QPrintPreviewDialog *p) {
+                printed = p->printer()->docName();
+                p->reject();
+            });
+            w->findChild<QPushButton *>("Button6")->click();
+            w->reject();
+        });
+        startup.journal().menuAction("actShiftSheet")->trigger();
+        QVERIFY(*sheet);
+        QVERIFY(*preview && **preview);
+        QCOMPARE(printed, QString("TForm15"));
         clearQuitRequest();
     }
 

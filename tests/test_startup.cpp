@@ -1,8 +1,10 @@
 // Start-up end to end in an offscreen session: the connection failure,
 // the login window's caption and the outdated-build termination.
+#include "app/connection.h"
 #include "app/loginwindow.h"
 #include "app/startup.h"
 #include "data/datamodule.h"
+#include "data/dberror.h"
 #include "journal/journalwindow.h"
 #include "testdb.h"
 #include "modal.h"
@@ -51,6 +53,48 @@ private Q_SLOTS:
         QCOMPARE(watcher.seen.size(), 1);
         QCOMPARE(watcher.seen[0].title, QStringLiteral("Ошибка!"));
         QCOMPARE(watcher.seen[0].text, QStringLiteral("Подключение к БД отсутсвует!!!"));
+    }
+
+    // A machine without the driver or the plugin is told which package to
+    // install; other failures get no such advice.
+    void missingPackagesNamed_data()
+    {
+        QTest::addColumn<QString>("error");
+        QTest::addColumn<bool>("plugin");
+        QTest::addColumn<QString>("package");
+        QTest::newRow("no plugin") << "QODBC driver not available" << false << "libqt6sql6-odbc";
+        QTest::newRow("driver not registered")
+            << "[unixODBC][Driver Manager]Data source name not found and no default driver specified "
+               "QODBC: Unable to connect"
+            << true << "odbc-postgresql";
+        QTest::newRow("driver library gone")
+            << "[unixODBC][Driver Manager]Can't open lib 'psqlodbcw.so' : file not found" << true
+            << "odbc-postgresql";
+        QTest::newRow("server down") << "could not connect to server: Connection refused" << true << "";
+        QTest::newRow("wrong password") << "FATAL: password authentication failed for user \"sys\"" << true
+                                        << "";
+    }
+    void missingPackagesNamed()
+    {
+        QFETCH(QString, error);
+        QFETCH(bool, plugin);
+        QFETCH(QString, package);
+        const QString advice = missingPackageDiagnosis(error, plugin);
+        QCOMPARE(advice.isEmpty(), package.isEmpty());
+        QVERIFY(advice.contains(package));
+    }
+
+    // The driver manager's own words for a driver nobody registered.
+    void unregisteredDriverIsRecognised()
+    {
+        DataModule dm("nodriver");
+        QString error;
+        try {
+            dm.open("DRIVER={PostgreSQL UNICODE NOT HERE};DATABASE=x;SERVER=127.0.0.1");
+        } catch (const DbError &e) {
+            error = e.text();
+        }
+        QVERIFY(missingPackageDiagnosis(error, true).contains("odbc-postgresql"));
     }
 
     void loginCaptionCarriesTheStamp()
