@@ -141,6 +141,10 @@ void Startup::createWindows()
          [this] { m_monthTimesheet->open(SheetMode::PieceWork, QDate::currentDate()); });
     menu("actGeneralSheet",
          [this] { m_monthTimesheet->open(SheetMode::General, QDate::currentDate()); });
+    menu("actAuxSheet",
+         [this] { m_monthTimesheet->open(SheetMode::Auxiliary, QDate::currentDate()); });
+    menu("actAverageSheet",
+         [this] { m_monthTimesheet->open(SheetMode::AveragePiece, QDate::currentDate()); });
 
     // The summary reports; the role decides which of them are open to the
     // user.

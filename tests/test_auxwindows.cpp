@@ -17,6 +17,8 @@
 #include "timesheets/auxiliaryentrywindow.h"
 #include "timesheets/auxiliaryjournalwindow.h"
 #include "timesheets/auxiliarynames.h"
+#include "timesheets/monthtimesheetwindow.h"
+#include "app/resultgrid.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -428,6 +430,95 @@ private Q_SLOTS:
         button(journal.get(), names::auxJournalRecalculate)->click();
         auto *grid = child<QTableView>(journal.get(), names::auxJournalGrid);
         QCOMPARE(gridRows(grid), QStringList{"Иванов Иван Иванович|Кронштейны|Ср. сдельная|30|2|60||"});
+    }
+
+    // The auxiliary sheets of the monthly timesheet show the day/night
+    // mark and the hourly rate beside a name column of 208; the piece-work
+    // sheet opened next hides them again and widens the name.
+    void auxiliarySheetsOfTheMonthlyTimesheet_data()
+    {
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<QString>("caption");
+        QTest::addColumn<QStringList>("lines");
+        QTest::newRow("auxiliary works")
+            << int(SheetMode::Auxiliary) << "Табель хоз. работы (27)"
+            << QStringList{"Иванов И.И.|дн.|8|1200|150", "Иванов И.И.|ноч.|2|300|150"};
+        QTest::newRow("average piece rate")
+            << int(SheetMode::AveragePiece) << "Табель ср. сдельная (27)"
+            << QStringList{"Иванов И.И.|дн.|3|457,5|152,5"};
+    }
+    void auxiliarySheetsOfTheMonthlyTimesheet()
+    {
+        QFETCH(int, mode);
+        QFETCH(QString, caption);
+        QFETCH(QStringList, lines);
+        QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
+        auto journal = openJournal(kDay);
+        AuxiliaryEntryWindow &editor = journal->editor();
+        editor.setWorkerPicker([](int) { return std::optional<WorkerPick>(WorkerPick{1, "Иванов Иван Иванович"}); });
+        editor.setNomenclaturePicker([] { return std::optional<NomenclaturePick>(NomenclaturePick{10, "Кронштейны"}); });
+        struct Work
+        {
+            int kind;
+            bool night;
+            const char *hours;
+        };
+        for (const Work &w : {Work{7777, false, "8"}, Work{7777, true, "2"}, Work{7778, false, "3"}}) {
+            QVERIFY(editor.prepareNew());
+            editor.pickWorker();
+            editor.pickNomenclature();
+            chooseKind(&editor, w.kind);
+            child<QCheckBox>(&editor, names::auxEntryNight)->setChecked(w.night);
+            field(&editor, names::auxEntryHours)->setText(w.hours);
+            editor.save();
+            editor.entry().closeKinds();
+        }
+
+        MonthTimesheetWindow sheet(*m_dm);
+        struct
+        {
+            QString caption;
+            bool nightShown = false, hourlyShown = false;
+            int nameWidth = 0;
+            QStringList lines;
+        } seen;
+        auto done = onNextModal<MonthTimesheetWindow>([&](MonthTimesheetWindow *w) {
+            ResultGrid *g = w->grid();
+            seen.caption = w->windowTitle();
+            seen.nightShown = !g->isColumnHidden(MonthTimesheetWindow::nightColumn);
+            seen.hourlyShown = !g->isColumnHidden(MonthTimesheetWindow::hourlyColumn);
+            seen.nameWidth = g->columnWidth(MonthTimesheetWindow::nameColumn);
+            for (int r = 0; r < g->model()->rowCount(); ++r) {
+                QStringList cells;
+                for (int c : {MonthTimesheetWindow::nameColumn, MonthTimesheetWindow::nightColumn,
+                              MonthTimesheetWindow::hoursColumn, MonthTimesheetWindow::earningsColumn,
+                              MonthTimesheetWindow::hourlyColumn})
+                    cells << g->model()->index(r, c).data().toString();
+                seen.lines << cells.join('|');
+            }
+            seen.lines.sort();
+            w->exitButton()->click();
+        });
+        sheet.open(SheetMode(mode), kDay);
+        QVERIFY(*done);
+        QCOMPARE(seen.caption, caption);
+        QVERIFY(seen.nightShown);
+        QVERIFY(seen.hourlyShown);
+        QCOMPARE(seen.nameWidth, 208);
+        QCOMPARE(seen.lines, lines);
+
+        bool hiddenAgain = false;
+        int pieceWidth = 0;
+        done = onNextModal<MonthTimesheetWindow>([&](MonthTimesheetWindow *w) {
+            hiddenAgain = w->grid()->isColumnHidden(MonthTimesheetWindow::nightColumn)
+                && w->grid()->isColumnHidden(MonthTimesheetWindow::hourlyColumn);
+            pieceWidth = w->grid()->columnWidth(MonthTimesheetWindow::nameColumn);
+            w->exitButton()->click();
+        });
+        sheet.open(SheetMode::PieceWork, kDay);
+        QVERIFY(*done);
+        QVERIFY(hiddenAgain);
+        QCOMPARE(pieceWidth, 304);
     }
 
     // The road: the shift journal on a past day, "Ср.сд./хоз. работы"

@@ -10,6 +10,7 @@
 #include "testdb.h"
 #include "timesheets/auxiliaryentry.h"
 #include "timesheets/auxiliaryjournal.h"
+#include "timesheets/monthsheet.h"
 
 #include <QLocale>
 #include <QScopeGuard>
@@ -35,8 +36,14 @@ const QDate kDay(2026, 3, 5); // a Thursday
 
 WorkerPick worker(int id)
 {
-    return id == 1 ? WorkerPick{1, QStringLiteral("Иванов Иван Иванович")}
-                   : WorkerPick{2, QStringLiteral("Петров Пётр Петрович")};
+    switch (id) {
+    case 1:
+        return {1, QStringLiteral("Иванов Иван Иванович")};
+    case 2:
+        return {2, QStringLiteral("Петров Пётр Петрович")};
+    default:
+        return {id, QStringLiteral("Сидоров Семён")};
+    }
 }
 
 const NomenclaturePick kBrackets{10, QStringLiteral("Кронштейны")};
@@ -78,7 +85,8 @@ QStringList sheetText(DataModule &dm)
 }
 
 // One auxiliary entry saved through the editor: worker, kind, night flag,
-// day of March 2026 and hours.
+// day of March 2026 (or another date) and hours, on a working day or a day
+// off.
 struct Saved
 {
     int worker;
@@ -86,7 +94,35 @@ struct Saved
     bool night;
     int day;
     int hours;
+    bool dayOff = false;
+    QDate date = {};
 };
+
+QString text(const QVariant &v)
+{
+    return v.isNull() ? QStringLiteral("-") : v.toString();
+}
+
+// One line of an auxiliary sheet: name, day or night, hours, earnings,
+// hourly rate and the days with hours. Sorted: a worker's two lines come
+// in no fixed order.
+QStringList sheetLines(const ResultSet &sheet)
+{
+    QStringList out;
+    for (int r = 0; r < sheet.rowCount(); ++r) {
+        QString line = sheet.value(r, "fio").toString() + '|' + sheet.value(r, "s_night").toString()
+            + '|' + text(sheet.value(r, "i_time")) + '|' + text(sheet.value(r, "f_price")) + '|'
+            + text(sheet.value(r, "average_price")) + '|';
+        for (int d = 1; d <= 31; ++d) {
+            const qlonglong v = sheet.value(r, QStringLiteral("d%1").arg(d)).toLongLong();
+            if (v != 0)
+                line += QStringLiteral(" d%1=%2").arg(d).arg(v);
+        }
+        out << line;
+    }
+    out.sort();
+    return out;
+}
 
 } // namespace
 
@@ -116,7 +152,8 @@ class AuxWorksTest : public QObject
         entry.beginNew();
         entry.takeWorker(worker(s.worker));
         entry.takeNomenclature(kBrackets);
-        QVERIFY(entry.save(fields(s.kind, QString::number(s.hours), s.night), QDate(2026, 3, s.day), false));
+        const QDate date = s.date.isValid() ? s.date : QDate(2026, 3, s.day);
+        QVERIFY(entry.save(fields(s.kind, QString::number(s.hours), s.night), date, s.dayOff));
     }
 
 private Q_SLOTS:
@@ -544,6 +581,49 @@ private Q_SLOTS:
                                 "1,7778,10,02.01.2026,66"));
         // The reading order was fixed for the repricing only.
         QCOMPARE(m_dm->control("show DateStyle").value(0, "DateStyle").toString(), dateStyle);
+    }
+
+    // The two auxiliary sheets of the monthly timesheet after saves and a
+    // delete through the editor and the journal. Worker 1 worked kind 7777
+    // by day (8 hours at 150 and 4 on a day off at 300) and by night, and
+    // kind 7778; worker 3's only entry was deleted; December ends before
+    // the new year.
+    void auxiliarySheets_data()
+    {
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<int>("month");
+        QTest::addColumn<QStringList>("lines");
+        QTest::newRow("auxiliary works, a worker in two lines")
+            << int(SheetMode::Auxiliary) << 3
+            << QStringList{"Иванов И.И.|дн.|12|2400|200| d5=8 d7=4", "Иванов И.И.|ноч.|2|300|150| d5=2",
+                           "Сидоров С.С.|дн.|-|-|0|"};
+        QTest::newRow("average piece rate")
+            << int(SheetMode::AveragePiece) << 3 << QStringList{"Иванов И.И.|дн.|3|457.5|152.5| d6=3"};
+        QTest::newRow("December")
+            << int(SheetMode::Auxiliary) << 12 << QStringList{"Иванов И.И.|дн.|6|900|150| d31=6"};
+    }
+    void auxiliarySheets()
+    {
+        QFETCH(int, mode);
+        QFETCH(int, month);
+        QFETCH(QStringList, lines);
+        m_dm->execute("t", "insert into accounts_dep.person(id, fio) values (3, 'Сидоров Семён')");
+        m_dm->execute("t", "insert into cmn_contractor.person(id, s_caption, s_code) values "
+                           "(3, 'Сидоров С.С.', null)");
+        for (const Saved &s : {Saved{1, 7777, false, 5, 8}, Saved{1, 7777, false, 7, 4, true},
+                               Saved{1, 7777, true, 5, 2}, Saved{1, 7778, false, 6, 3},
+                               Saved{3, 7777, false, 9, 5},
+                               Saved{1, 7777, false, 0, 6, false, QDate(2026, 12, 31)},
+                               Saved{1, 7777, false, 0, 4, false, QDate(2027, 1, 1)}})
+            saveNew(s);
+        openJournal(QDate(2026, 3, 9));
+        QVERIFY(m_journal->deleteCurrent());
+
+        MonthSheet sheet(*m_dm);
+        sheet.setMode(SheetMode(mode));
+        sheet.load(month, 2026);
+        QCOMPARE(sheetLines(sheet.sheet()), lines);
+        AUX_SHEET_MATCHES_ENTRIES(*m_dm);
     }
 };
 
