@@ -21,6 +21,8 @@
 #include "reports/spreadsheet.h"
 #include "timesheets/hourstimesheetwindow.h"
 #include "timesheets/monthtimesheetwindow.h"
+#include "timesheets/auxiliaryentrywindow.h"
+#include "timesheets/auxiliaryjournalwindow.h"
 
 #include <QAction>
 #include <QSqlDatabase>
@@ -37,6 +39,7 @@ Startup::Startup(BuildStamp stamp)
 
 Startup::~Startup()
 {
+    m_auxJournal.reset();
     m_monthTimesheet.reset();
     m_hoursTimesheet.reset();
     m_entry.reset();
@@ -138,6 +141,10 @@ void Startup::createWindows()
          [this] { m_monthTimesheet->open(SheetMode::PieceWork, QDate::currentDate()); });
     menu("actGeneralSheet",
          [this] { m_monthTimesheet->open(SheetMode::General, QDate::currentDate()); });
+    menu("actAuxSheet",
+         [this] { m_monthTimesheet->open(SheetMode::Auxiliary, QDate::currentDate()); });
+    menu("actAverageSheet",
+         [this] { m_monthTimesheet->open(SheetMode::AveragePiece, QDate::currentDate()); });
 
     // The summary reports; the role decides which of them are open to the
     // user.
@@ -154,6 +161,15 @@ void Startup::createWindows()
     menu("actSchema", [this] { m_import->runSchemaTouchUp(); });
     for (const char *action : {"actImport", "actSchema"})
         journal.menuAction(QLatin1String(action))->setVisible(m_maintenance);
+
+    // The auxiliary works journal opens on the shift journal's date; its
+    // editor picks from the workers list and the nomenclature picker.
+    m_auxJournal = std::make_unique<AuxiliaryJournalWindow>(*m_dm);
+    m_auxJournal->editor().setWorkerPicker([this](int mode) { return m_workers->pickWorker(mode); });
+    m_auxJournal->editor().setNomenclaturePicker(operations.nomenclature.picker());
+    QObject::connect(&journal, &JournalWindow::auxRequested, m_auxJournal.get(), [this] {
+        m_journal->runFromJournal([this] { m_auxJournal->openOn(m_journal->pickedDate()); });
+    });
 }
 
 void Startup::versionCheck()

@@ -8,6 +8,7 @@
 
 namespace tabel {
 
+class AuxiliaryJournalWindow;
 class DataModule;
 class EntryWindow;
 class ImportWindow;
@@ -76,6 +77,9 @@ public:
     HoursTimesheetWindow &hoursTimesheet() { return *m_hoursTimesheet; }
     MonthTimesheetWindow &monthTimesheet() { return *m_monthTimesheet; }
 
+    // The auxiliary works journal with its entry editor.
+    AuxiliaryJournalWindow &auxiliaryJournal() { return *m_auxJournal; }
+
 private:
     // The windows other than the journal and the login, created hidden
     // once and kept for the whole run, with their wiring.
@@ -105,6 +109,7 @@ private:
     // The monthly timesheets.
     std::unique_ptr<HoursTimesheetWindow> m_hoursTimesheet;
     std::unique_ptr<MonthTimesheetWindow> m_monthTimesheet;
+    std::unique_ptr<AuxiliaryJournalWindow> m_auxJournal;
 };
 
 // The whole run, for main().

@@ -75,11 +75,12 @@ int addAuxEntry(DataModule &dm, const AuxEntry &e)
     const RowSet r = dm.select(
         QStringLiteral("fixture"),
         QStringLiteral("insert into accounts_dep.fatigue(id_nom, id_o, id_p, d_date, i_mnth, i_year, "
-                       "i_smena, cnt, price, i_holiday, i_night) values(10, %1, %2, %3, %4, %5, 1, "
-                       "%6, %7, 0, %8) returning id")
-            .arg(sql::integer(e.kind), sql::integer(e.worker), sql::date(e.date),
+                       "i_smena, cnt, price, i_holiday, i_night) values(%1, %2, %3, %4, %5, %6, 1, "
+                       "%7, %8, %9, %10) returning id")
+            .arg(sql::integer(e.item), sql::integer(e.kind), sql::integer(e.worker), sql::date(e.date),
                  sql::integer(e.date.month()), sql::integer(e.date.year()), sql::integer(e.hours),
-                 sql::price(e.price), sql::integer(e.night)));
+                 sql::price(e.price), sql::integer(e.holiday))
+            .arg(sql::integer(e.night)));
     return r.value(0, QStringLiteral("id")).toInt();
 }
 
@@ -137,6 +138,50 @@ QString rowsText(DataModule &dm, const QString &sql)
         lines << cells.join(QLatin1Char(','));
     }
     return lines.join(QLatin1Char('\n'));
+}
+
+} // namespace tabel::test
+
+namespace tabel::test {
+
+void addAuxiliaryKinds(DataModule &dm)
+{
+    run(dm, QStringLiteral("insert into accounts_dep.vid_oper(id, vid) values (7777, 'Хоз. работы'), "
+                           "(7778, 'Ср. сдельная')"));
+    run(dm, QStringLiteral("insert into accounts_dep.oper(id, vid, naimen, i_id) values "
+                           "(7777, 7777, 0, 7777), (7778, 7778, 0, 7777)"));
+    run(dm, QStringLiteral("insert into accounts_dep.norm(o_id, norma, prize, price) values "
+                           "(7777, 0, 0, 150), (7778, 0, 0, 152.5)"));
+}
+
+QStringList auxSheetVersusEntries(DataModule &dm)
+{
+    QStringList days;
+    for (int d = 1; d <= 31; ++d)
+        days << sql::dayColumn(d);
+    const RowSet r = dm.control(
+        QStringLiteral(
+            "with cells as (select h.w_id, h.i_type, h.i_night, make_date(h.year, h.month, g.d) as "
+            "day, (array[%1])[g.d] as cell from accounts_dep.h_tabel h cross join generate_series(1, "
+            "31) g(d) where h.i_type in (7777, 7778) and g.d <= extract(day from make_date(h.year, "
+            "h.month, 1) + interval '1 month' - interval '1 day')), totals as (select id_p::integer "
+            "as w_id, id_o::integer as i_type, i_night, d_date as day, sum(cnt) as tim from "
+            "accounts_dep.fatigue group by id_p, id_o, i_night, d_date) "
+            "select coalesce(c.w_id, t.w_id) as w, coalesce(c.i_type, t.i_type) as k, "
+            "coalesce(c.i_night, t.i_night) as n, to_char(coalesce(c.day, t.day), 'DD.MM.YYYY') as "
+            "day, c.cell, t.tim, c.w_id is null as norow from cells c full join totals t on c.w_id = "
+            "t.w_id and c.i_type = t.i_type and c.i_night = t.i_night and c.day = t.day where "
+            "coalesce(c.cell, 0) <> coalesce(t.tim, 0) order by 1, 2, 3, 4")
+            .arg(days.join(QStringLiteral(", "))));
+    QStringList out;
+    for (int i = 0; i < r.size(); ++i)
+        out << QStringLiteral("worker %1 kind %2 night %3 %4: sheet %5, entries %6")
+                   .arg(r.value(i, "w").toString(), r.value(i, "k").toString(),
+                        r.value(i, "n").toString(), r.value(i, "day").toString(),
+                        r.value(i, "norow").toBool() ? QStringLiteral("no row")
+                                                     : r.value(i, "cell").toString(),
+                        r.value(i, "tim").toString());
+    return out;
 }
 
 } // namespace tabel::test

@@ -39,7 +39,8 @@ struct Entry
 };
 int addEntry(DataModule &dm, const Entry &e);
 
-// An auxiliary work (kind 7777 or 7778) of the auxiliary journal.
+// An auxiliary work (kind 7777 or 7778) of the auxiliary journal, on a
+// nomenclature item (10, the shop's brackets, unless told).
 struct AuxEntry
 {
     int worker = 1;
@@ -48,6 +49,8 @@ struct AuxEntry
     QDate date;
     int hours = 8;
     double price = 150;
+    qlonglong item = 10;
+    int holiday = 0;
 };
 int addAuxEntry(DataModule &dm, const AuxEntry &e);
 
@@ -63,5 +66,20 @@ QStringList sheetVersusJournal(DataModule &dm);
 // The rows of a query as text, one line per row, for comparing a table
 // before and after.
 QString rowsText(DataModule &dm, const QString &sql);
+
+} // namespace tabel::test
+
+namespace tabel::test {
+
+// The two auxiliary-work kinds, 7777 "Хоз. работы" (norm 150 an hour) and
+// 7778 "Ср. сдельная" (norm 152.5), each an operation of the carrier
+// product 7777 as the plant keeps them.
+void addAuxiliaryKinds(DataModule &dm);
+
+// Where the auxiliary rows of the hours sheet and the auxiliary entries
+// disagree: every day cell of a worker, kind and night flag must equal the
+// day's hours of those entries, and every day with hours must have its
+// cell. One line per difference.
+QStringList auxSheetVersusEntries(DataModule &dm);
 
 } // namespace tabel::test

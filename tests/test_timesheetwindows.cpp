@@ -500,6 +500,10 @@ private Q_SLOTS:
             << "actShiftSheet" << "TForm19" << "Табель по времени" << journal;
         QTest::newRow("piece-work") << "actPieceSheet" << "TForm27" << "Табель сделка (27)" << today;
         QTest::newRow("general") << "actGeneralSheet" << "TForm27" << "Общий табель (27)" << today;
+        QTest::newRow("auxiliary works")
+            << "actAuxSheet" << "TForm27" << "Табель хоз. работы (27)" << today;
+        QTest::newRow("average piece rate")
+            << "actAverageSheet" << "TForm27" << "Табель ср. сдельная (27)" << today;
     }
     void journalMenuOpensTheTimesheets()
     {

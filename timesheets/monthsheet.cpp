@@ -15,6 +15,10 @@ const SheetModeInfo kModes[] = {
      false, 3, &monthsheet::pieceWorkSql},
     {SheetMode::General, QStringLiteral("H_Tabel_all"), QStringLiteral("Общий табель (27)"), 304,
      false, 4, &monthsheet::generalSql},
+    {SheetMode::Auxiliary, QStringLiteral("H_Tabel7777"), QStringLiteral("Табель хоз. работы (27)"),
+     208, true, 3, &monthsheet::auxiliaryWorkSql},
+    {SheetMode::AveragePiece, QStringLiteral("H_Tabel7778"),
+     QStringLiteral("Табель ср. сдельная (27)"), 208, true, 3, &monthsheet::averagePieceSql},
 };
 
 QString daySums()
@@ -67,6 +71,37 @@ QString generalSql()
                "cmn_contractor.person p, accounts_dep.h_tabel h where h.year=:i_year and "
                "h.month=:i_month and h.w_id=p.id group by p.id, p.s_caption order by fio")
         .arg(daySums());
+}
+
+QString auxiliarySql(int kind)
+{
+    // A line per worker and night flag: the days from the sheet rows of
+    // the kind, the figures from the entries of the kind and flag.
+    return QStringLiteral(
+               "select p.s_caption fio, p.id,h.i_type, case when h.i_night=0 then 'дн.' else 'ноч.' "
+               "end as s_night, h.i_night, (select sum(f.cnt) from accounts_dep.fatigue f where "
+               "f.d_date<:d_date1 and f.d_date>=:d_date2 and f.id_p=p.id and f.id_o=%1 and "
+               "f.i_night=h.i_night) i_time, (select sum(f.cnt*f.price)::numeric(10,2) from "
+               "accounts_dep.fatigue f where f.d_date<:d_date3 and f.d_date>=:d_date4 and "
+               "f.id_p=p.id and f.id_o=%1 and f.i_night=h.i_night) f_price, (select case when "
+               "coalesce(sum(f.cnt),0)::numeric(10,2)=0 then 0 else "
+               "coalesce(sum((f.cnt*f.price))/sum(f.cnt),0)::numeric(10,2) end  from "
+               "accounts_dep.fatigue f where f.d_date<:d_date5 and f.d_date>=:d_date6 and "
+               "f.id_p=p.id and f.id_o=%1 and f.i_night=h.i_night) average_price, %2 from  "
+               "cmn_contractor.person p, accounts_dep.h_tabel h where h.year=:i_year and "
+               "h.month=:i_month and h.w_id=p.id and i_type=%1  group by p.id, p.s_caption, "
+               "h.i_type, h.i_night order by fio")
+        .arg(QString::number(kind), daySums());
+}
+
+QString auxiliaryWorkSql()
+{
+    return auxiliarySql(7777);
+}
+
+QString averagePieceSql()
+{
+    return auxiliarySql(7778);
 }
 
 QString allPriceSql()

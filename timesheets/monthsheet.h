@@ -16,6 +16,11 @@ class DataModule;
 enum class SheetMode {
     PieceWork, // "Табель сделка": shift rows, piece earnings
     General,   // "Общий табель": all rows, piece and auxiliary earnings
+    // "Табель хоз. работ" and "Табель ср. сдельная": the rows of one
+    // auxiliary kind, a line per worker and day/night flag, with hours,
+    // earnings and hourly rate of that kind's entries.
+    Auxiliary,
+    AveragePiece,
 };
 
 struct SheetModeInfo
@@ -36,6 +41,10 @@ namespace monthsheet {
 
 QString pieceWorkSql();
 QString generalSql();
+// The auxiliary sheets of kind 7777 and 7778.
+QString auxiliarySql(int kind);
+QString auxiliaryWorkSql();
+QString averagePieceSql();
 // The month's grand total: piece earnings plus auxiliary earnings, each
 // part 0 when the month has none.
 QString allPriceSql();
