@@ -1,11 +1,13 @@
 #include "reference/products.h"
 
 #include "data/datamodule.h"
+#include "data/inputcheck.h"
 #include "data/sharedqueries.h"
 #include "data/sqltext.h"
 #include "data/transaction.h"
 
 #include <QDateTime>
+#include <algorithm>
 #include <limits>
 
 namespace tabel {
@@ -120,12 +122,22 @@ bool ProductEditing::save(const ProductDraft &draft)
         m_dm.notifier().error(caption, QString::fromUtf8(allFieldsMessage));
         return false;
     }
+    const QString why = input::lineRefusal(QStringLiteral("Марка"), mark, maxMarkLength);
+    if (!why.isEmpty()) {
+        m_dm.notifier().error(caption, why);
+        return false;
+    }
     const QString value = valueText(draft);
     // The typed text and what goes into the statement: the working
     // separator comes from the version record and must not make a number
     // into something else either.
     if (!isDecimalText(draft.value.trimmed()) || !isDecimalText(value)) {
         m_dm.notifier().error(caption, QString::fromUtf8(badValueMessage));
+        return false;
+    }
+    if (std::count_if(value.cbegin(), value.cend(), [](QChar c) { return c.isDigit(); })
+        > maxValueDigits) {
+        m_dm.notifier().error(caption, QString::fromUtf8(longValueMessage));
         return false;
     }
     const QString upper = mark.toUpper();
