@@ -1,6 +1,7 @@
 #include "timesheets/auxiliaryjournal.h"
 
 #include "data/datamodule.h"
+#include "data/inputcheck.h"
 #include "data/sqltext.h"
 #include "data/transaction.h"
 #include "journal/hoursposting.h"
@@ -69,17 +70,26 @@ bool AuxiliaryJournal::deleteCurrent()
     if (q.currentRow() < 0)
         return false;
     const int id = q.value(QStringLiteral("id")).toInt();
-    const int kind = int(wholeNumber(q.value(QStringLiteral("id_o"))).value_or(0));
-    const int worker = int(wholeNumber(q.value(QStringLiteral("id_p"))).value_or(0));
-    const int night = q.value(QStringLiteral("i_night")).toInt();
-    // The entry's own day: should the list and the picker ever part (a
-    // reload that failed), the hours taken off are still those of the day
-    // the entry leaves.
-    const QDate day = q.value(QStringLiteral("d_date")).toDate();
     {
         Transaction tx(m_dm);
-        m_dm.sqlExec(QStringLiteral("delete from accounts_dep.fatigue where id=%1").arg(sql::integer(id)));
-        HoursPosting(m_dm).remove(auxiliaryKey(worker, kind, night, day));
+        // The worker, kind, flag and day of the entry as it is deleted, not
+        // as the list read them: another workstation may have changed it
+        // since, and the hours to take off are those of the row and day it
+        // leaves (also should the list and the picker ever part). Nothing
+        // to post when it is gone already; its deleter posted.
+        const RowSet gone = m_dm.select(
+            QStringLiteral("SQL_exec"),
+            QStringLiteral("delete from accounts_dep.fatigue where id=%1 returning id_p, id_o, "
+                           "i_night, d_date")
+                .arg(sql::integer(id)));
+        if (!gone.isEmpty()) {
+            const QDate day = gone.value(0, QStringLiteral("d_date")).toDate();
+            if (input::isStorableDate(day))
+                HoursPosting(m_dm).remove(auxiliaryKey(
+                    int(wholeNumber(gone.value(0, QStringLiteral("id_p"))).value_or(0)),
+                    int(wholeNumber(gone.value(0, QStringLiteral("id_o"))).value_or(0)),
+                    gone.value(0, QStringLiteral("i_night")).toInt(), day));
+        }
         tx.commit();
     }
     return true;
