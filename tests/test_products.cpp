@@ -287,6 +287,10 @@ private Q_SLOTS:
         QTest::newRow("value not a number") << 1 << 0 << "Уголок" << "1.2.3" << 10 << badValue << "";
         QTest::newRow("value carrying a statement")
             << 1 << 0 << "Уголок" << "1, 1);delete from accounts_dep.oper;--" << 10 << badValue << "";
+        // A longer number would be read back as another one.
+        QTest::newRow("value of 16 digits") << 1 << 0 << "Уголок" << "1234567890.123456" << 10
+                                            << QString::fromUtf8(longValueMessage) << "";
+        QTest::newRow("value of 15 digits") << 1 << 0 << "Уголок" << "12345.6789012345" << 10 << "" << "Уголок";
         QTest::newRow("mark in other letter case (Cyrillic)") << 1 << 0 << "кр-100" << "1" << 10 << duplicate << "";
         QTest::newRow("existing mark in blanks") << 1 << 0 << "  КН-230 " << "1" << 10 << duplicate << "";
         QTest::newRow("existing mark with apostrophe, other case")
