@@ -53,6 +53,10 @@ inline constexpr int maxMarkLength = 254;
 // 15 digits exactly; a longer number would come back as another one.
 inline constexpr int maxValueDigits = 15;
 
+// The refusal of a changed product's value when the working decimal
+// separator of the version record is one the server cannot read.
+QString separatorMessage(const QString &separator);
+
 // Digits with at most one "." or ",", and at least one digit. Such a text
 // is written into a statement unquoted, so nothing else may pass.
 bool isDecimalText(const QString &text);
