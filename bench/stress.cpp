@@ -50,7 +50,7 @@ const char *const kKindNames[KindCount] = {"add entry",       "change entry",   
                                            "look at sheet"};
 // How often a clerk does each, out of their sum. Adding and deleting
 // balance, so the days do not fill up over a long run.
-const int kWeights[KindCount] = {20, 18, 17, 8, 10, 8, 9, 2, 2, 6};
+const int kWeights[KindCount] = {20, 18, 17, 8, 10, 8, 10, 2, 2, 6};
 
 // The login word of full access: acceptance needs a role that may accept.
 const char *const kLoginWord = "5283";

@@ -103,6 +103,14 @@ int AuxiliaryJournal::recalculateAverageRate(const QDate &date)
     // would silently price from the wrong months; for this transaction the
     // order is fixed here.
     m_dm.execute(QStringLiteral("DateStyle"), QStringLiteral("set local DateStyle to 'ISO, DMY'"));
+    // The entries to reprice are locked first, in the order of their ids.
+    // The update alone locks them in whatever order its plan meets them,
+    // so two workstations repricing the month at once, or one repricing
+    // while others change or delete single entries, could each hold what
+    // the other waits for; the server then fails one of them.
+    m_dm.control(QStringLiteral("select id from accounts_dep.fatigue where i_mnth = %1 and i_year = %2 "
+                                "and id_o =7778 order by id for update")
+                     .arg(sql::integer(date.month()), sql::integer(date.year())));
     const int repriced = m_dm.sqlExec(averageRateSql(date.month(), date.year()));
     tx.commit();
     return repriced;
