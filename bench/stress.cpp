@@ -86,8 +86,10 @@ public:
         m_dm.setNotifier(&m_notes);
         m_journal.setHiddenMark(QStringLiteral("ta"));
         m_journal.setLoginWord(QString::fromLatin1(kLoginWord));
-        std::discrete_distribution<int> d(std::begin(kWeights), std::end(kWeights));
-        m_kind = d;
+        std::array<int, KindCount> weights;
+        for (int k = 0; k < KindCount; ++k)
+            weights[k] = m_options.weights.value(QString::fromLatin1(kKindNames[k]), kWeights[k]);
+        m_kind = std::discrete_distribution<int>(weights.begin(), weights.end());
     }
 
     void run()

@@ -40,6 +40,10 @@ struct Options
     // this many milliseconds, drawn at random. Other clerks act meanwhile,
     // as they do while a person types.
     int thinkMilliseconds = 5;
+    // How often each kind of action is done relative to the others, by
+    // its name as the summary prints it ("add entry", "reprice month"...);
+    // kinds not named keep their usual weight. Empty: the usual mix.
+    QMap<QString, int> weights;
     // Prints a line of counts every this many seconds; 0 prints nothing.
     int reportEverySeconds = 0;
 };

@@ -36,6 +36,45 @@ private Q_SLOTS:
         QVERIFY2(result.entries > 0 && result.sheetRows > 0, qPrintable(result.summary()));
     }
 
+    // Repricing a month with many average-rate entries while other
+    // workstations reprice it too and change and delete its entries one by
+    // one: no workstation waits on another for ever, so the server fails
+    // none of them as a deadlock.
+    void repricingAlongsideChangesNeverDeadlocks()
+    {
+        TestDatabase db;
+        stress::Options options;
+        options.connectionString = db.connectionString();
+        options.clerks = 8;
+        options.actionsPerClerk = 40;
+        options.seconds = 240;
+        options.weights = {{"add entry", 0},        {"change entry", 0},   {"delete entry", 0},
+                           {"accept entry", 0},     {"add auxiliary", 2},  {"change auxiliary", 10},
+                           {"delete auxiliary", 2}, {"reprice month", 10}, {"rebuild month", 0},
+                           {"look at sheet", 0}};
+        {
+            auto dm = db.connect(QStringLiteral("prepare"));
+            stress::prepare(*dm, options);
+            dm->execute("t", "insert into accounts_dep.fatigue(id_nom, id_o, id_p, d_date, i_mnth, i_year, i_smena, "
+                             "cnt, price, i_holiday, i_night) select 10 + g % 2, 7778, 1 + g % 6, "
+                             "make_date(2026, 3, 1 + g % 10), 3, 2026, 1, 1 + g % 8, 0, 0, g % 4 / 3 from "
+                             "generate_series(1, 400) g");
+            // Their hours posted as the editor would have.
+            dm->execute("t", "insert into accounts_dep.h_tabel(i_type, w_id, month, year, i_night, "
+                             "d1, d2, d3, d4, d5, d6, d7, d8, d9, d10) select 7778, id_p, 3, 2026, i_night, "
+                             "sum(cnt) filter (where d_date='2026-03-01'), sum(cnt) filter (where d_date='2026-03-02'), "
+                             "sum(cnt) filter (where d_date='2026-03-03'), sum(cnt) filter (where d_date='2026-03-04'), "
+                             "sum(cnt) filter (where d_date='2026-03-05'), sum(cnt) filter (where d_date='2026-03-06'), "
+                             "sum(cnt) filter (where d_date='2026-03-07'), sum(cnt) filter (where d_date='2026-03-08'), "
+                             "sum(cnt) filter (where d_date='2026-03-09'), sum(cnt) filter (where d_date='2026-03-10') "
+                             "from accounts_dep.fatigue group by id_p, i_night");
+            QCOMPARE(stress::check(*dm), QStringList{});
+        }
+        const stress::Result result = stress::run(options);
+        QVERIFY2(result.clean(), qPrintable(result.summary()));
+        QVERIFY(result.byKind.value("reprice month") > 0);
+    }
+
     // The check itself sees what it is there to see: a day cell the
     // journal does not have, a sheet row held twice, an entry held twice.
     void theCheckFindsWhatIsWrong()

@@ -95,6 +95,11 @@ bool AuxiliaryJournal::deleteCurrent()
     return true;
 }
 
+qint64 repricingLockKey(int month, int year)
+{
+    return 7778'000'000LL + qint64(year) * 100 + month;
+}
+
 int AuxiliaryJournal::recalculateAverageRate(const QDate &date)
 {
     Transaction tx(m_dm);
@@ -103,14 +108,16 @@ int AuxiliaryJournal::recalculateAverageRate(const QDate &date)
     // would silently price from the wrong months; for this transaction the
     // order is fixed here.
     m_dm.execute(QStringLiteral("DateStyle"), QStringLiteral("set local DateStyle to 'ISO, DMY'"));
-    // The entries to reprice are locked first, in the order of their ids.
-    // The update alone locks them in whatever order its plan meets them,
-    // so two workstations repricing the month at once, or one repricing
-    // while others change or delete single entries, could each hold what
-    // the other waits for; the server then fails one of them.
-    m_dm.control(QStringLiteral("select id from accounts_dep.fatigue where i_mnth = %1 and i_year = %2 "
-                                "and id_o =7778 order by id for update")
-                     .arg(sql::integer(date.month()), sql::integer(date.year())));
+    // One repricing of a month at a time. Two at once lock the month's
+    // entries each in the order its plan meets them, and an entry added
+    // or given this kind in between is met by one and not the other, so
+    // each could hold what the other waits for and the server would fail
+    // one of them. Everything else locks one entry at a time and never
+    // waits on an entry after that, so it cannot close such a circle. The
+    // single-number lock is apart from the two-number locks of the sheet's
+    // postings.
+    m_dm.control(QStringLiteral("select pg_advisory_xact_lock(%1)")
+                     .arg(sql::integer(repricingLockKey(date.month(), date.year()))));
     const int repriced = m_dm.sqlExec(averageRateSql(date.month(), date.year()));
     tx.commit();
     return repriced;
