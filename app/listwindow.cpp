@@ -177,7 +177,11 @@ bool ListWindow::eventFilter(QObject *watched, QEvent *event)
         }
         if (m_keys == SearchKeys::TypingOnly) {
             // Typed characters still edit the field, and so does pasting.
-            const bool typed = !key->text().isEmpty() && key->text().at(0).isPrint()
+            // The first character is taken whole: a character beyond the
+            // Basic Multilingual Plane (an emoji) arrives as a surrogate
+            // pair, whose first half alone is no printable character.
+            const QList<uint> typedChars = key->text().toUcs4();
+            const bool typed = !typedChars.isEmpty() && QChar::isPrint(char32_t(typedChars.first()))
                 && !(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier));
             if (!typed && !key->matches(QKeySequence::Paste))
                 return true;

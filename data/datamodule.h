@@ -15,6 +15,12 @@ namespace tabel {
 // The shared data module: the one database connection, the named queries
 // several windows share and the scratch statements whose text every user
 // replaces. Every failure is thrown as DbError.
+//
+// A module belongs to the thread that made it: Qt lets a connection be
+// used only there, so it is made, opened, used and destroyed in that one
+// thread. Threads that work at once each make a module of their own under
+// a connection name of their own; nothing else is shared between modules
+// (the rules code keeps no state outside the objects it is given).
 class DataModule : public QObject
 {
     Q_OBJECT

@@ -26,11 +26,6 @@ namespace {
 const QString kNewCaption = QStringLiteral("Заведение новой позиции (11)");
 const QString kChangeCaption = QStringLiteral("Изменение данных о позиции (11)");
 
-// Digits only, and no more of them than the column can hold; the save
-// still checks the value itself.
-constexpr int kIntDigits = 10;
-constexpr int kSmallIntDigits = 5;
-
 } // namespace
 
 EntryWindow::EntryWindow(JournalWindow &journal, QWidget *parent)
@@ -46,7 +41,10 @@ EntryWindow::EntryWindow(JournalWindow &journal, QWidget *parent)
     auto *grid = new QGridLayout(frame);
 
     auto *digitsOnly = new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), this);
-    auto field = [&](const char *name, bool readOnly, int maxDigits = 0) {
+    // Digits only, but no length limit: a limit would cut a pasted number
+    // to another number unseen. The save refuses what the column cannot
+    // hold.
+    auto field = [&](const char *name, bool readOnly) {
         auto *e = new QLineEdit(frame);
         e->setObjectName(QLatin1String(name));
         if (readOnly) {
@@ -55,7 +53,6 @@ EntryWindow::EntryWindow(JournalWindow &journal, QWidget *parent)
             e->setFocusPolicy(Qt::NoFocus);
         } else {
             e->setValidator(digitsOnly);
-            e->setMaxLength(maxDigits);
         }
         return e;
     };
@@ -88,14 +85,14 @@ EntryWindow::EntryWindow(JournalWindow &journal, QWidget *parent)
     m_operation = field(names::entryOperation, true);
     m_operation->setMinimumWidth(380);
     m_operationButton = picker(names::entryOperationPick);
-    m_quantity = field(names::entryQuantity, false, kIntDigits);
-    m_hours = field(names::entryHours, false, kIntDigits);
+    m_quantity = field(names::entryQuantity, false);
+    m_hours = field(names::entryHours, false);
     m_hours->setText(QStringLiteral("0"));
-    m_colour = field(names::entryColour, false, kIntDigits);
+    m_colour = field(names::entryColour, false);
     m_date = new QDateEdit(QDate::currentDate(), frame);
     m_date->setObjectName(QLatin1String(names::entryDate));
     setUpDatePicker(m_date);
-    m_rejects = field(names::entryRejects, false, kSmallIntDigits);
+    m_rejects = field(names::entryRejects, false);
     m_rejects->setText(QStringLiteral("0"));
     m_basePrice = field(names::entryBasePrice, true);
     m_finalPrice = field(names::entryFinalPrice, true);

@@ -23,8 +23,11 @@ QString SheetKey::clearSql() const
 
 static int lockPeriod(const QDate &date, int discriminator)
 {
-    // Collisions between different keys only serialise a little more.
-    return (date.year() * 13 + date.month()) * 20000 + discriminator;
+    // Collisions between different keys only serialise a little more. In
+    // 64 bits and folded into the lock's int: from the year 8260 on the
+    // product no longer fits one, and an overflowing int is undefined.
+    const qint64 period = (qint64(date.year()) * 13 + date.month()) * 20000 + discriminator;
+    return int(period % std::numeric_limits<int>::max());
 }
 
 SheetKey pieceWorkKey(int worker, int shift, const QDate &date)

@@ -44,8 +44,13 @@ public:
 
     int dayTotal(const SheetKey &key);
 
-private:
+    // Takes the key's lock until the enclosing transaction ends. Taking it
+    // again is harmless. Whoever writes entries of a key and then posts it
+    // may take the lock first, to look at the key's entries undisturbed;
+    // several keys are to be taken in the order of their lock numbers.
     void lock(const SheetKey &key);
+
+private:
     DataModule &m_dm;
 };
 

@@ -2,6 +2,7 @@
 
 #include "app/roles.h"
 #include "data/datamodule.h"
+#include "data/inputcheck.h"
 #include "data/sqltext.h"
 #include "data/sharedqueries.h"
 #include "data/transaction.h"
@@ -65,15 +66,24 @@ bool Journal::deleteCurrent()
     ResultSet &q = current();
     if (q.currentRow() < 0)
         return false;
-    const int worker = q.value(QStringLiteral("w_id")).toInt();
     const int id = q.value(QStringLiteral("id")).toInt();
-    // The day of the row itself: the hours posted are those of the day the
-    // entry leaves, whatever the date picker shows meanwhile.
-    const QDate day = q.value(QStringLiteral("data")).toDate();
     {
         Transaction tx(m_dm);
-        m_dm.delSmena(QStringLiteral("delete from accounts_dep.smena where id=%1").arg(sql::integer(id)));
-        HoursPosting(m_dm).remove(pieceWorkKey(worker, m_shift, day));
+        // The worker, shift and day the entry is on as it is deleted, not
+        // as the list read them: another workstation may have moved it
+        // since, and the hours to take off are those of the day it leaves.
+        // Nothing to post when it is gone already; its deleter posted.
+        const RowSet gone = m_dm.select(
+            QStringLiteral("DelSmena"),
+            QStringLiteral("delete from accounts_dep.smena where id=%1 returning w_id, smena, data")
+                .arg(sql::integer(id)));
+        if (!gone.isEmpty()) {
+            const QDate day = gone.value(0, QStringLiteral("data")).toDate();
+            if (input::isStorableDate(day))
+                HoursPosting(m_dm).remove(pieceWorkKey(gone.value(0, QStringLiteral("w_id")).toInt(),
+                                                       gone.value(0, QStringLiteral("smena")).toInt(),
+                                                       day));
+        }
         tx.commit();
     }
     q.reopen();

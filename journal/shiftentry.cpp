@@ -2,14 +2,15 @@
 
 #include "data/datamodule.h"
 #include "data/display.h"
+#include "data/inputcheck.h"
 #include "data/sqltext.h"
 #include "data/transaction.h"
 #include "journal/hoursposting.h"
 #include "journal/journal.h"
 #include "reference/operations.h"
 
-#include <QRegularExpression>
 #include <algorithm>
+#include <cmath>
 #include <limits>
 #include <vector>
 
@@ -20,6 +21,8 @@ namespace {
 const QString kCaption = QStringLiteral("Ошибка");
 const QString kIncomplete = QStringLiteral("Все поля должны быть заполнены!");
 const QString kDuplicate = QStringLiteral("Позиция с такими параметрами уже заведена!");
+const QString kPriceTooLarge = QStringLiteral(
+    "Цена операции слишком велика для записи. Исправьте нормативы операции.");
 const QString kGone = QStringLiteral(
     "Позиция уже удалена с другого рабочего места. Изменения не записаны.");
 
@@ -40,16 +43,20 @@ QString wholeText(const QVariant &v)
 }
 
 // The value of a digits-only field, or nothing when it is not a whole
-// number up to `max`.
+// number up to `max`. Plain code rather than a shared regular expression:
+// several connections may save entries from threads of their own.
 std::optional<qint64> wholeNumber(const QString &text, qint64 max)
 {
-    static const QRegularExpression digits(QStringLiteral("^[0-9]+$"));
-    if (!digits.match(text).hasMatch())
+    if (text.isEmpty())
         return std::nullopt;
-    bool ok = false;
-    const qint64 v = text.toLongLong(&ok);
-    if (!ok || v > max)
-        return std::nullopt;
+    qint64 v = 0;
+    for (const QChar c : text) {
+        if (c < QLatin1Char('0') || c > QLatin1Char('9'))
+            return std::nullopt;
+        v = v * 10 + (c.unicode() - '0');
+        if (v > max)
+            return std::nullopt;
+    }
     return v;
 }
 
@@ -130,13 +137,10 @@ std::optional<EntryFields> ShiftEntry::beginChange()
     m_product = q.value(QStringLiteral("i_id")).toLongLong();
     m_operation = q.value(QStringLiteral("o_id")).toInt();
     m_entryId = q.value(QStringLiteral("id")).toInt();
-    m_origWorker = m_worker;
     m_origOperation = m_operation;
-    m_origShift = m_journal.shift();
-    m_origDate = q.value(QStringLiteral("data")).toDate();
 
     EntryFields f;
-    f.date = m_origDate;
+    f.date = q.value(QStringLiteral("data")).toDate();
     f.worker = q.value(QStringLiteral("fio")).toString().trimmed();
     f.operation = operations::operationText(q.value(QStringLiteral("marka")).toString(),
                                 q.value(QStringLiteral("vid")).toString(),
@@ -227,6 +231,17 @@ std::optional<EntryRecord> ShiftEntry::record(const EntryFields &fields)
         }
         c.value = *v;
     }
+    const QString badDate = input::dateRefusal(fields.date);
+    if (!badDate.isEmpty()) {
+        refused(badDate);
+        return std::nullopt;
+    }
+    // A price read from a norm beyond what a double can take three times
+    // over would be written as "inf", which no server reads.
+    if (!std::isfinite(sql::roundHalfEven(m_price, 4))) {
+        refused(kPriceTooLarge);
+        return std::nullopt;
+    }
     EntryRecord e;
     e.id = m_entryId;
     e.worker = m_worker;
@@ -250,48 +265,82 @@ bool ShiftEntry::save(const EntryFields &fields, const QDate &today)
     if (!e)
         return false;
     const bool change = m_mode == Mode::Change;
-    if (m_dm.duplicateFound(change ? entryChangeDuplicateSql(*e) : entryDuplicateSql(*e), kDuplicate))
+    const QString duplicateSql = change ? entryChangeDuplicateSql(*e) : entryDuplicateSql(*e);
+    if (m_dm.duplicateFound(duplicateSql, kDuplicate))
         return false;
 
-    // The day the entry is saved on, and the day it leaves when a change
-    // moves it to another worker, shift or date: otherwise that day's cell
-    // would keep hours the journal no longer has. Posted in lock order, so
-    // two workstations moving entries across each other's days cannot wait
-    // on each other.
-    struct Posting
-    {
-        SheetKey key;
-        bool saveSide;
-    };
-    std::vector<Posting> postings{{pieceWorkKey(e->worker, e->shift, e->date), true}};
-    if (change && (m_origWorker != e->worker || m_origShift != e->shift || m_origDate != e->date))
-        postings.push_back({pieceWorkKey(m_origWorker, m_origShift, m_origDate), false});
-    std::sort(postings.begin(), postings.end(), [](const Posting &a, const Posting &b) {
-        return std::pair(a.key.lockKey1, a.key.lockKey2) < std::pair(b.key.lockKey1, b.key.lockKey2);
-    });
-
-    bool gone = false;
+    enum class Outcome { Saved, Gone, Duplicate };
+    Outcome outcome = Outcome::Saved;
     {
         Transaction tx(m_dm);
-        if (change)
-            gone = m_dm.execute(QStringLiteral("Smena_upd"), entryUpdateSql(*e, today)) == 0;
-        else
-            m_dm.execute(QStringLiteral("Smena_ins"), entryInsertSql(*e, today));
-        if (!gone) {
-            HoursPosting posting(m_dm);
-            for (const Posting &p : postings) {
-                if (p.saveSide)
-                    posting.save(p.key);
-                else
-                    posting.remove(p.key);
+        // The day the entry is saved on, and the day it leaves when a
+        // change moves it to another worker, shift or date: otherwise that
+        // day's cell would keep hours the journal no longer has.
+        struct Posting
+        {
+            SheetKey key;
+            bool saveSide;
+        };
+        std::vector<Posting> postings{{pieceWorkKey(e->worker, e->shift, e->date), true}};
+        if (change) {
+            // The day left is the one the entry is on now, read under the
+            // entry's lock: another workstation may have moved it since it
+            // was opened here, and posting the day it was on then would
+            // leave its present day with hours no entry has.
+            const RowSet was = m_dm.control(
+                QStringLiteral("select w_id, smena, data from accounts_dep.smena where id=%1 for update")
+                    .arg(sql::integer(e->id)));
+            if (was.isEmpty()) {
+                outcome = Outcome::Gone;
+            } else {
+                const int worker = was.value(0, QStringLiteral("w_id")).toInt();
+                const int shift = was.value(0, QStringLiteral("smena")).toInt();
+                const QDate date = was.value(0, QStringLiteral("data")).toDate();
+                if (input::isStorableDate(date)
+                    && (worker != e->worker || shift != e->shift || date != e->date))
+                    postings.push_back({pieceWorkKey(worker, shift, date), false});
             }
-            tx.commit();
+        }
+        if (outcome == Outcome::Saved) {
+            // Locks in one order, so two workstations moving entries across
+            // each other's days cannot wait on each other.
+            std::sort(postings.begin(), postings.end(), [](const Posting &a, const Posting &b) {
+                return std::pair(a.key.lockKey1, a.key.lockKey2)
+                    < std::pair(b.key.lockKey1, b.key.lockKey2);
+            });
+            HoursPosting posting(m_dm);
+            for (const Posting &p : postings)
+                posting.lock(p.key);
+            // Checked again under the day's lock: another workstation
+            // saving the same entry at the same moment has either committed
+            // it by now or waits until this save is done.
+            if (m_dm.control(duplicateSql).value(0, QStringLiteral("cnt")).toInt() > 0) {
+                outcome = Outcome::Duplicate;
+            } else {
+                if (change) {
+                    if (m_dm.execute(QStringLiteral("Smena_upd"), entryUpdateSql(*e, today)) == 0)
+                        outcome = Outcome::Gone;
+                } else {
+                    m_dm.execute(QStringLiteral("Smena_ins"), entryInsertSql(*e, today));
+                }
+            }
+            if (outcome == Outcome::Saved) {
+                for (const Posting &p : postings) {
+                    if (p.saveSide)
+                        posting.save(p.key);
+                    else
+                        posting.remove(p.key);
+                }
+                tx.commit();
+            }
         }
     }
     // A change of an entry another workstation deleted meanwhile would
     // otherwise look saved.
-    if (gone)
+    if (outcome == Outcome::Gone)
         return refused(kGone);
+    if (outcome == Outcome::Duplicate)
+        return refused(kDuplicate);
     return true;
 }
 

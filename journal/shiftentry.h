@@ -91,8 +91,10 @@ public:
     // Checks the fields, refuses a duplicate, then writes the entry and
     // posts the day's hours of its worker (and of the day the entry left,
     // when moved) all or nothing. Every refusal is told through the
-    // notifier before anything is written. False when refused; a database
-    // failure is thrown with nothing written.
+    // notifier with nothing written, and never while a transaction is open;
+    // the duplicate check is made once more under the day's lock, so two
+    // workstations saving the same entry at once store it once. False when
+    // refused; a database failure is thrown with nothing written.
     bool save(const EntryFields &fields, const QDate &today);
     // After a save: the hours-sheet queries are read afresh when next
     // opened, and the journal shows the saved state on the row it was on.
@@ -110,12 +112,10 @@ private:
     int m_operation = 0;
     double m_price = 0;
     std::optional<double> m_basePrice;
-    // The entry being changed as it was when opened.
+    // The entry being changed and its operation when opened; the worker,
+    // shift and day it leaves are read from the database when it is saved.
     int m_entryId = 0;
-    int m_origWorker = 0;
     int m_origOperation = 0;
-    int m_origShift = 0;
-    QDate m_origDate;
 };
 
 } // namespace tabel

@@ -26,7 +26,8 @@ KindEditor::KindEditor(DataModule &dm, QWidget *parent) : QDialog(parent), m_dm(
     auto *label = new QLabel(QStringLiteral("Операция"), group);
     m_name = new QLineEdit(group);
     m_name->setObjectName(QStringLiteral("nameEdit"));
-    m_name->setMaxLength(kinds::maxNameLength);
+    // No length limit here, which would cut a pasted or stored name unseen;
+    // the save refuses what the column cannot hold.
     m_name->setMinimumWidth(300);
     label->setBuddy(m_name);
     row->addWidget(label);

@@ -1,6 +1,7 @@
 #include "reference/kinds.h"
 
 #include "data/datamodule.h"
+#include "data/inputcheck.h"
 #include "data/rowfilter.h"
 #include "data/sqltext.h"
 
@@ -40,6 +41,11 @@ bool save(DataModule &dm, int mode, int kindId, const QString &text)
     const QString name = text.trimmed();
     if (name.isEmpty()) {
         dm.notifier().error(QStringLiteral("Ошибка"), QString::fromUtf8(incompleteMessage));
+        return false;
+    }
+    const QString why = input::lineRefusal(QStringLiteral("Операция"), name, maxNameLength);
+    if (!why.isEmpty()) {
+        dm.notifier().error(QStringLiteral("Ошибка"), why);
         return false;
     }
     const bool change = mode == 2;

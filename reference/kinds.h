@@ -30,7 +30,8 @@ RowPredicate searchFilter(const QString &text);
 
 // Writes a new kind (mode 1) or renames the kind kindId (mode 2) with the
 // trimmed text in its own letter case. Refuses through the notifier an
-// empty name or one that exists already; false then. Database errors are
+// empty name, one with a control character or longer than the column, and
+// one that exists already; false then. Database errors are
 // thrown.
 bool save(DataModule &dm, int mode, int kindId, const QString &text);
 // Operations of the kind stay; the operation prices list no longer shows

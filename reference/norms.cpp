@@ -7,8 +7,14 @@
 #include <QHash>
 #include <QSet>
 #include <cmath>
+#include <limits>
 
 namespace tabel::norms {
+
+static QString formatWhole(double value)
+{
+    return QString::number(value, 'f', 0);
+}
 
 QString formatPrice(double value, const QLocale &locale)
 {
@@ -29,6 +35,33 @@ static QVariant emptyValue(Column column)
                            : QVariant(QMetaType::fromType<int>());
 }
 
+// A whole number written with digits (and a sign), however large: told
+// apart from a text that is no number at all, for the refusal's sake.
+static bool looksWhole(const QString &t)
+{
+    qsizetype i = t.startsWith(QLatin1Char('-')) || t.startsWith(QLatin1Char('+')) ? 1 : 0;
+    if (i == t.size())
+        return false;
+    for (; i < t.size(); ++i)
+        if (t[i] < QLatin1Char('0') || t[i] > QLatin1Char('9'))
+            return false;
+    return true;
+}
+
+static std::optional<double> parsePrice(const QString &t, const QLocale &locale)
+{
+    bool ok = false;
+    double v = locale.toDouble(t, &ok);
+    if (!ok) {
+        QString c = t;
+        c.replace(QLatin1Char(','), QLatin1Char('.'));
+        v = QLocale::c().toDouble(c, &ok);
+    }
+    if (!ok || !std::isfinite(v))
+        return std::nullopt;
+    return v;
+}
+
 std::optional<QVariant> parseCell(Column column, const QString &text, const QLocale &locale)
 {
     const QString t = text.trimmed();
@@ -36,15 +69,10 @@ std::optional<QVariant> parseCell(Column column, const QString &text, const QLoc
         return emptyValue(column);
     bool ok = false;
     if (column == Price) {
-        double v = locale.toDouble(t, &ok);
-        if (!ok) {
-            QString c = t;
-            c.replace(QLatin1Char(','), QLatin1Char('.'));
-            v = QLocale::c().toDouble(c, &ok);
-        }
-        if (!ok || !std::isfinite(v))
+        const std::optional<double> v = parsePrice(t, locale);
+        if (!v || std::fabs(*v) >= maxPrice)
             return std::nullopt;
-        return QVariant(v);
+        return QVariant(*v);
     }
     int v = locale.toInt(t, &ok);
     if (!ok)
@@ -56,6 +84,18 @@ std::optional<QVariant> parseCell(Column column, const QString &text, const QLoc
 
 QString notANumberMessage(Column column, const QString &text, const QLocale &locale)
 {
+    const QString t = text.trimmed();
+    const bool tooLarge = column == Price ? (parsePrice(t, locale) || looksWhole(t)) : looksWhole(t);
+    if (tooLarge) {
+        const QString what = column == Price
+            ? QStringLiteral("В столбце «Цена» допустимо число меньше %1 по абсолютной величине.")
+                  .arg(formatWhole(maxPrice))
+            : QStringLiteral("В столбце «%1» допустимо целое число от %2 до %3.")
+                  .arg(column == Norma ? QStringLiteral("Норматив") : QStringLiteral("Премия, %"))
+                  .arg(std::numeric_limits<qint32>::min())
+                  .arg(std::numeric_limits<qint32>::max());
+        return QStringLiteral("«%1» — слишком большое число.\n%2\nЗначение не сохранено.").arg(t, what);
+    }
     switch (column) {
     case Price:
         return QStringLiteral("«%1» — не число.\nВ столбце «Цена» должно быть число, например %2.\n"

@@ -21,12 +21,19 @@ enum Column { Norma = 0, Price = 1, Prize = 2, ColumnCount = 3 };
 // third only when it is not zero; the locale's decimal separator.
 QString formatPrice(double value, const QLocale &locale = QLocale());
 
-// What was typed into a cell: a whole number for the norm and the bonus,
-// a number for the price (the locale's separator, or a point, or a
-// comma). A blank cell is empty (NULL). Nothing when it is no such number.
+// Prices are kept below this in magnitude. The entry price is the norm
+// price times up to 3 and is stored to 4 decimals, which a double holds
+// exactly only for numbers well below this; an "1e308" would even become
+// infinity on a day-off overtime entry.
+inline constexpr double maxPrice = 1e9;
+
+// What was typed into a cell: a whole number for the norm and the bonus
+// that an integer column holds, a number for the price below maxPrice (the
+// locale's separator, or a point, or a comma). A blank cell is empty
+// (NULL). Nothing when it is no such number.
 std::optional<QVariant> parseCell(Column column, const QString &text,
                                   const QLocale &locale = QLocale());
-// The refusal of such a text.
+// The refusal of such a text: no number, or a number too large.
 QString notANumberMessage(Column column, const QString &text, const QLocale &locale = QLocale());
 
 QString selectSql(int operationId);

@@ -6,6 +6,8 @@
 #include "data/transaction.h"
 #include "reference/payprice.h"
 
+#include <limits>
+
 namespace tabel::operations {
 
 QString productKindText(int naimen)
@@ -16,6 +18,14 @@ QString productKindText(int naimen)
 QString operationText(const QString &mark, const QString &kind, int naimen)
 {
     return QStringList{mark.trimmed(), kind.trimmed(), productKindText(naimen)}.join(QStringLiteral("; "));
+}
+
+QString productBeyondIntegerMessage(qlonglong productId)
+{
+    return QStringLiteral("Изделие с кодом %1 нельзя указать в операции: код изделия в операции не "
+                          "может быть больше %2. Операция не записана.")
+        .arg(productId)
+        .arg(std::numeric_limits<qint32>::max());
 }
 
 QString newDuplicateSql(int kindId, int naimen, qlonglong productId)
@@ -68,6 +78,14 @@ std::optional<int> save(DataModule &dm, const Draft &draft)
 {
     if (draft.mark.trimmed().isEmpty() || draft.kind.trimmed().isEmpty()) {
         dm.notifier().error(QStringLiteral("Ошибка"), QString::fromUtf8(incompleteMessage));
+        return std::nullopt;
+    }
+    // Goods ids are numeric(18,0), an operation keeps its product in an
+    // integer: such a product cannot be named, and the server would only
+    // say "out of range".
+    if (draft.productId < std::numeric_limits<qint32>::min()
+        || draft.productId > std::numeric_limits<qint32>::max()) {
+        dm.notifier().error(QStringLiteral("Ошибка"), productBeyondIntegerMessage(draft.productId));
         return std::nullopt;
     }
     const QString message = QString::fromUtf8(duplicateMessage);

@@ -48,12 +48,15 @@ struct Draft
     QString kind;          // the picked kind's name as shown
 };
 
+// The refusal of a product whose id the operation's integer column cannot
+// keep.
+QString productBeyondIntegerMessage(qlonglong productId);
+
 // Writes the operation; a new one gets the price 0 of its own and no norm.
-// Refuses through the notifier when the product or kind was not picked or
+// Refuses through the notifier when the product or kind was not picked,
+// when the product's id is beyond the integer column that keeps it, or
 // when the operation would duplicate another; returns the saved
-// operation's id, or nothing when refused. Database errors are thrown,
-// among them the server's refusal of a product id beyond the integer
-// column that keeps it: nothing is written then.
+// operation's id, or nothing when refused. Database errors are thrown.
 std::optional<int> save(DataModule &dm, const Draft &draft);
 
 // The pick of the operation on the query's current row, its price raised

@@ -48,7 +48,8 @@ ProductEditor::ProductEditor(DataModule &dm, QWidget *parent)
     auto *form = new QFormLayout;
     m_mark = new QLineEdit(this);
     m_mark->setObjectName(QStringLiteral("Edit1"));
-    m_mark->setMaxLength(254);
+    // No length limit here, which would cut a pasted mark unseen; the save
+    // refuses what the column cannot hold.
     form->addRow(QStringLiteral("Марка"), m_mark);
     m_value = new QLineEdit(this);
     m_value->setObjectName(QStringLiteral("Edit2"));

@@ -1,11 +1,13 @@
 #include "reference/products.h"
 
 #include "data/datamodule.h"
+#include "data/inputcheck.h"
 #include "data/sharedqueries.h"
 #include "data/sqltext.h"
 #include "data/transaction.h"
 
 #include <QDateTime>
+#include <algorithm>
 #include <limits>
 
 namespace tabel {
@@ -73,6 +75,14 @@ QString classes()
 
 } // namespace productsql
 
+QString separatorMessage(const QString &separator)
+{
+    return QStringLiteral("Расценка не записана: разделителем дробной части в базе задан «%1», а сервер "
+                          "читает числа только с точкой. Разделитель задаётся в accounts_dep.ver "
+                          "(поле delim).")
+        .arg(separator);
+}
+
 bool isDecimalText(const QString &text)
 {
     int digits = 0;
@@ -120,12 +130,29 @@ bool ProductEditing::save(const ProductDraft &draft)
         m_dm.notifier().error(caption, QString::fromUtf8(allFieldsMessage));
         return false;
     }
-    const QString value = valueText(draft);
-    // The typed text and what goes into the statement: the working
-    // separator comes from the version record and must not make a number
-    // into something else either.
-    if (!isDecimalText(draft.value.trimmed()) || !isDecimalText(value)) {
+    const QString why = input::lineRefusal(QStringLiteral("Марка"), mark, maxMarkLength);
+    if (!why.isEmpty()) {
+        m_dm.notifier().error(caption, why);
+        return false;
+    }
+    if (!isDecimalText(draft.value.trimmed())) {
         m_dm.notifier().error(caption, QString::fromUtf8(badValueMessage));
+        return false;
+    }
+    // What goes into the statement: the working separator comes from the
+    // version record, and the server reads a number only with a point. Any
+    // other separator there would make the number into something else or
+    // a failed statement, which is not the user's typing to blame.
+    const QString value = valueText(draft);
+    if (!std::all_of(value.cbegin(), value.cend(), [](QChar c) {
+            return (c >= QLatin1Char('0') && c <= QLatin1Char('9')) || c == QLatin1Char('.');
+        })) {
+        m_dm.notifier().error(caption, separatorMessage(m_dm.separator()));
+        return false;
+    }
+    if (std::count_if(value.cbegin(), value.cend(), [](QChar c) { return c.isDigit(); })
+        > maxValueDigits) {
+        m_dm.notifier().error(caption, QString::fromUtf8(longValueMessage));
         return false;
     }
     const QString upper = mark.toUpper();

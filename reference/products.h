@@ -45,6 +45,18 @@ inline constexpr const char *entriesQuestion =
     "По изделию есть операции в текущем, предыдущем месяцах и ранее, они будут удалены. Удалить изделие? ";
 inline constexpr const char *productQuestion = "Удалить изделие? ";
 
+inline constexpr const char *longValueMessage =
+    "В поле \"Расценка\" можно записать не больше 15 цифр.";
+// What the mark's column holds.
+inline constexpr int maxMarkLength = 254;
+// Digits of "Расценка": the factor is read back as a double, which keeps
+// 15 digits exactly; a longer number would come back as another one.
+inline constexpr int maxValueDigits = 15;
+
+// The refusal of a changed product's value when the working decimal
+// separator of the version record is one the server cannot read.
+QString separatorMessage(const QString &separator);
+
 // Digits with at most one "." or ",", and at least one digit. Such a text
 // is written into a statement unquoted, so nothing else may pass.
 bool isDecimalText(const QString &text);

@@ -23,8 +23,8 @@ WorkerEditor::WorkerEditor(DataModule &dm, QWidget *parent) : QDialog(parent), m
     auto *form = new QFormLayout(this);
     m_name = new QLineEdit(this);
     m_name->setObjectName(QStringLiteral("Edit1"));
-    // The column holds no more.
-    m_name->setMaxLength(254);
+    // No length limit on the field: it would cut a pasted or stored name
+    // unseen. The save refuses what the column cannot hold.
     form->addRow(QStringLiteral("ФИО"), m_name);
     auto selector = [&](const QString &label, const QString &name) {
         auto *box = new QComboBox(this);

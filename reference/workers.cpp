@@ -1,6 +1,7 @@
 #include "reference/workers.h"
 
 #include "data/datamodule.h"
+#include "data/inputcheck.h"
 #include "data/sqltext.h"
 
 namespace tabel::workers {
@@ -38,10 +39,21 @@ QVector<Choice> readChoices(DataModule &dm, const QString &table)
 
 bool save(DataModule &dm, int mode, int id, const QString &name, const QString &position)
 {
+    const QString caption = QStringLiteral("Ошибка");
     const QString fio = name.trimmed();
     if (fio.isEmpty()) {
-        dm.notifier().error(QStringLiteral("Ошибка"), QStringLiteral("ФИО нужно заполнить!"));
+        dm.notifier().error(caption, QStringLiteral("ФИО нужно заполнить!"));
         return false;
+    }
+    // The position is a caption of the plant's table, not typed here, so
+    // only a length the column cannot take is refused.
+    for (const QString &why : {input::lineRefusal(QStringLiteral("ФИО"), fio, maxNameLength),
+                               input::lengthRefusal(QStringLiteral("Должность"), position,
+                                                    maxPositionLength)}) {
+        if (!why.isEmpty()) {
+            dm.notifier().error(caption, why);
+            return false;
+        }
     }
     dm.execute(QStringLiteral("cmd_person"),
                mode == changedWorker ? updateSql(id, fio, position) : insertSql(fio, position));

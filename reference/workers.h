@@ -28,12 +28,17 @@ inline constexpr const char *departmentTable = "cmn_department.department";
 inline constexpr const char *staffPositionTable = "hrms_staffpos.staffpos";
 inline constexpr const char *roleTable = "adm_role.roles";
 
+// What the columns of accounts_dep.person hold.
+inline constexpr int maxNameLength = 254;
+inline constexpr int maxPositionLength = 254;
+
 inline constexpr int newWorker = 1;
 inline constexpr int changedWorker = 2;
 
 // Writes a new (mode 1) or changed (mode 2) worker. The name is stored
-// without surrounding blanks; a blank name is refused with the notifier
-// and nothing is written. False when refused.
+// without surrounding blanks; a blank name, a name with a control
+// character, and a name or position longer than its column are refused
+// with the notifier and nothing is written. False when refused.
 bool save(DataModule &dm, int mode, int id, const QString &name, const QString &position);
 
 } // namespace workers

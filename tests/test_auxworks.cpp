@@ -299,6 +299,51 @@ private Q_SLOTS:
                                          << "Ошибка|В сутках не больше 24 часов!";
         QTest::newRow("a whole day") << 1 << 10LL << 7777 << "24" << "";
         QTest::newRow("hours with a leading zero") << 1 << 10LL << 7777 << "08" << "";
+        QTest::newRow("a hundred hours pasted") << 1 << 10LL << 7777 << "100"
+                                                << "Ошибка|В сутках не больше 24 часов!";
+        QTest::newRow("more digits than any number") << 1 << 10LL << 7777 << QString(40, QLatin1Char('9'))
+                                                     << "Ошибка|В сутках не больше 24 часов!";
+    }
+
+    // Dates the statements cannot write, and a rate that doubled for a day
+    // off is no number, are refused before anything is sent; the first
+    // and last dates that can be written are saved and posted.
+    void datesAndRatesBeyondWhatIsStored_data()
+    {
+        QTest::addColumn<QDate>("date");
+        QTest::addColumn<double>("rate");
+        QTest::addColumn<QString>("refusal"); // empty: saved
+        const QString badDate = QStringLiteral("Ошибка|Неверная дата. Допустимы даты с 01.01.0001 по 31.12.9999.");
+        QTest::newRow("no date") << QDate() << 150.0 << badDate;
+        QTest::newRow("a year of five digits") << QDate(10000, 1, 1) << 150.0 << badDate;
+        QTest::newRow("a year before the era") << QDate(-1, 12, 31) << 150.0 << badDate;
+        QTest::newRow("first day of year 1") << QDate(1, 1, 1) << 150.0 << "";
+        QTest::newRow("last day of year 9999") << QDate(9999, 12, 31) << 150.0 << "";
+        QTest::newRow("a rate doubled beyond a double")
+            << kDay << 1e308 << "Ошибка|Цена вида работ слишком велика для записи. Исправьте норматив вида работ.";
+    }
+    void datesAndRatesBeyondWhatIsStored()
+    {
+        QFETCH(QDate, date);
+        QFETCH(double, rate);
+        QFETCH(QString, refusal);
+        m_dm->execute("t", "update accounts_dep.norm set price=:p where o_id=7777", {{"p", rate}});
+        AuxiliaryEntry entry(*m_journal);
+        entry.beginNew();
+        entry.takeWorker(worker(1));
+        entry.takeNomenclature(kBrackets);
+        int statements = 0;
+        m_dm->setTrace([&](const QString &, const QString &) { ++statements; });
+        const bool saved = entry.save(fields(7777, "8"), date, true);
+        m_dm->setTrace(nullptr);
+        QCOMPARE(saved, refusal.isEmpty());
+        QCOMPARE(m_recorder->shown, refusal.isEmpty() ? QStringList{} : QStringList{refusal});
+        if (!saved) {
+            QCOMPARE(statements, 0);
+            return;
+        }
+        QCOMPARE(m_dm->control("select d_date from accounts_dep.fatigue").value(0, "d_date").toDate(), date);
+        AUX_SHEET_MATCHES_ENTRIES(*m_dm);
     }
     void refusals()
     {
@@ -511,6 +556,50 @@ private Q_SLOTS:
         // Nothing to delete on an empty day.
         m_journal->load(kDay.addDays(1));
         QVERIFY(!m_journal->deleteCurrent());
+    }
+
+    // Another workstation gives the entry another worker and kind between
+    // this one's reading and its change or delete: the sheet row the entry
+    // left there is recounted here too, so the sheet stays equal to the
+    // entries.
+    void anotherWorkstationMeanwhile_data()
+    {
+        QTest::addColumn<bool>("deleting");
+        QTest::newRow("changed there, changed here") << false;
+        QTest::newRow("changed there, deleted here") << true;
+    }
+    void anotherWorkstationMeanwhile()
+    {
+        QFETCH(bool, deleting);
+        saveNew({1, 7777, false, 5, 8});
+        const int id = m_dm->control("select max(id) as id from accounts_dep.fatigue").value(0, "id").toInt();
+        openJournal(kDay, id);
+        AuxiliaryEntry entry(*m_journal);
+        std::optional<AuxiliaryFields> f;
+        if (!deleting)
+            f = entry.beginChange();
+
+        auto otherDm = m_db->connect(QStringLiteral("other workstation"));
+        AuxiliaryJournal other(*otherDm);
+        other.load(kDay);
+        other.entries().setCurrentRow(0);
+        AuxiliaryEntry there(other);
+        std::optional<AuxiliaryFields> g = there.beginChange();
+        QVERIFY(g);
+        there.takeWorker(worker(2));
+        g->kind = 7778;
+        QVERIFY(there.save(*g, kDay, false));
+
+        if (deleting) {
+            QVERIFY(m_journal->deleteCurrent());
+            QCOMPARE(m_dm->control("select count(*) as n from accounts_dep.fatigue").value(0, "n").toInt(), 0);
+        } else {
+            QVERIFY(f);
+            f->hours = QStringLiteral("5");
+            QVERIFY(entry.save(*f, kDay, false));
+            QCOMPARE(entriesText(*m_dm), QStringLiteral("10,7777,1,2026-03-05,3,2026,1,5,150,0,0"));
+        }
+        AUX_SHEET_MATCHES_ENTRIES(*m_dm);
     }
 
     // A recount the server refuses leaves the entry in place.

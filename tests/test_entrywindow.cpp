@@ -16,6 +16,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QClipboard>
 #include <QDateEdit>
 #include <QGroupBox>
 #include <QLabel>
@@ -234,8 +235,10 @@ private Q_SLOTS:
         QTest::addColumn<QString>("text");
         QTest::newRow("letters and signs ignored") << names::entryQuantity << "1a2,3 .-4б" << "1234";
         QTest::newRow("backspace edits") << names::entryHours << "12\b3" << "13";
-        QTest::newRow("rejects hold five digits") << names::entryRejects << "1234567" << "12345";
-        QTest::newRow("colour holds ten digits") << names::entryColour << "123456789012" << "1234567890";
+        // No length limit cuts what is typed; the save refuses what the
+        // column cannot hold.
+        QTest::newRow("rejects keep every digit") << names::entryRejects << "1234567" << "1234567";
+        QTest::newRow("colour keeps every digit") << names::entryColour << "123456789012" << "123456789012";
     }
     void digitsOnly()
     {
@@ -388,6 +391,9 @@ private Q_SLOTS:
         QTest::newRow("incomplete") << "incomplete" << "Ошибка|Все поля должны быть заполнены!";
         QTest::newRow("duplicate") << "duplicate" << "Ошибка|Позиция с такими параметрами уже заведена!";
         QTest::newRow("sheet refuses the posting") << "posting" << "Ошибка|ERROR: sheet closed";
+        // Pasted whole, not cut to a smaller number that would be saved.
+        QTest::newRow("pasted quantity beyond the column")
+            << "pasted" << "Ошибка|В поле \"Кол-во\" допустимо целое число от 0 до 2147483647.";
     }
     void unsavedEntryKeepsTheEditor()
     {
@@ -416,6 +422,13 @@ private Q_SLOTS:
         editor.pickWorker();
         editor.pickOperation();
         field(&editor, names::entryQuantity)->setText(cause == "incomplete" ? "" : "12");
+        if (cause == "pasted") {
+            QLineEdit *quantity = field(&editor, names::entryQuantity);
+            quantity->clear();
+            QApplication::clipboard()->setText(QStringLiteral("12345678901"));
+            quantity->paste();
+            QCOMPARE(quantity->text(), QStringLiteral("12345678901"));
+        }
         const QStringList before = texts(&editor);
 
         BoxWatcher boxes;

@@ -174,6 +174,46 @@ private Q_SLOTS:
         }
     }
 
+    // Numbers beyond what their column or the prices made from them hold
+    // are refused with a message saying so, not as "no number" and not by
+    // the server; the largest that fit are stored.
+    void numbersAtTheirLimits_data()
+    {
+        QTest::addColumn<int>("column");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("refusal"); // empty: stored
+        const QString tooLarge = QStringLiteral("Ошибка|«%1» — слишком большое число.\n%2\nЗначение не сохранено.");
+        const QString ints = QStringLiteral("В столбце «%1» допустимо целое число от -2147483648 до 2147483647.");
+        const QString prices = QStringLiteral("В столбце «Цена» допустимо число меньше 1000000000 по абсолютной величине.");
+        QTest::newRow("largest norm") << int(norms::Norma) << "2147483647" << "";
+        QTest::newRow("norm beyond an integer")
+            << int(norms::Norma) << "2147483648" << tooLarge.arg("2147483648", ints.arg("Норматив"));
+        QTest::newRow("bonus beyond an integer")
+            << int(norms::Prize) << "-99999999999" << tooLarge.arg("-99999999999", ints.arg("Премия, %"));
+        QTest::newRow("price just below the limit") << int(norms::Price) << "999999999.9999" << "";
+        QTest::newRow("price of a billion") << int(norms::Price) << "1000000000" << tooLarge.arg("1000000000", prices);
+        QTest::newRow("price 1e308, which tripled is no number")
+            << int(norms::Price) << "1e308" << tooLarge.arg("1e308", prices);
+        QTest::newRow("price of twenty digits")
+            << int(norms::Price) << "99999999999999999999" << tooLarge.arg("99999999999999999999", prices);
+    }
+    void numbersAtTheirLimits()
+    {
+        QFETCH(int, column);
+        QFETCH(QString, text);
+        QFETCH(QString, refusal);
+        NormModel model(*m_dm);
+        model.open(11);
+        const int id = model.normId(0);
+        const char *names[] = {"norma", "price", "prize"};
+        const QString sql = QStringLiteral("select %1::text as v from accounts_dep.norm where id=%2").arg(names[column]).arg(id);
+        const QString before = m_dm->control(sql).value(0, "v").toString();
+        QCOMPARE(model.setCell(0, norms::Column(column), text), refusal.isEmpty());
+        QCOMPARE(m_notifier.shown, refusal.isEmpty() ? QStringList{} : QStringList{refusal});
+        const QString stored = m_dm->control(sql).value(0, "v").toString();
+        QCOMPARE(stored, refusal.isEmpty() ? text : before);
+    }
+
     void rowsKeepTheirPlaceInViews()
     {
         NormModel model(*m_dm);

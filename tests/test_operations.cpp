@@ -161,8 +161,8 @@ private Q_SLOTS:
     }
 
     // Operations keep their product in an integer column. A product id
-    // beyond it is refused by the server instead of being written as
-    // another product's.
+    // beyond it is refused with a message before anything is sent, instead
+    // of being written as another product's or failed by the server.
     void productBeyondIntegerIsRefused_data()
     {
         QTest::addColumn<int>("mode");
@@ -182,14 +182,16 @@ private Q_SLOTS:
                                .arg(productId));
         const QString operations = "select id, vid, naimen, i_id, cena, cena_new from accounts_dep.oper order by id";
         const QString before = rowsText(*m_dm, operations);
-        QString error;
-        try {
-            operations::save(*m_dm, {mode, operationId, productId, 1, 0, "Большое", "Резка"});
-        } catch (const DbError &e) {
-            error = e.text();
-        }
-        QVERIFY2(error.contains("out of range"), qPrintable(error));
-        QVERIFY(m_notifier.shown.isEmpty());
+        int statements = 0;
+        m_dm->setTrace([&](const QString &, const QString &) { ++statements; });
+        const auto saved = operations::save(*m_dm, {mode, operationId, productId, 1, 0, "Большое", "Резка"});
+        m_dm->setTrace(nullptr);
+        QVERIFY(!saved);
+        QCOMPARE(statements, 0);
+        QCOMPARE(m_notifier.shown,
+                 QStringList{QStringLiteral("Ошибка|Изделие с кодом %1 нельзя указать в операции: код изделия в "
+                                            "операции не может быть больше 2147483647. Операция не записана.")
+                                 .arg(productId)});
         QVERIFY(!m_dm->inTransaction());
         QCOMPARE(rowsText(*m_dm, operations), before);
     }

@@ -538,6 +538,36 @@ private Q_SLOTS:
         QVERIFY(!watchdog.fired);
     }
 
+    // A search field that takes only typed characters still takes a
+    // character beyond the Basic Multilingual Plane, which arrives as one
+    // key with a surrogate pair for its text.
+    void searchTakesCharactersBeyondTheBasicPlane()
+    {
+        m_dm->execute("t", "insert into cmn_classifier.item(id, id_level, s_caption) values "
+                           "(11, 2, '👷 Каски'), (12, 2, '𝔘-профили')");
+        Watchdog watchdog;
+        OperationWindows w(*m_dm);
+        NomenclatureWindow &picker = w.nomenclature;
+        struct
+        {
+            QString text;
+            int rows = -1;
+        } seen;
+        onModal("TForm26", [&](QWidget *) {
+            for (const QString &key : {QStringLiteral("𝔘"), QStringLiteral("\u0001")})
+                QTest::sendKeyEvent(QTest::Click, picker.searchField(), Qt::Key_unknown, key, Qt::NoModifier);
+            seen.text = picker.searchField()->text();
+            seen.rows = picker.items().rowCount();
+            QTest::keyClick(picker.searchField(), Qt::Key_Return);
+        });
+        const auto picked = picker.pickNomenclature();
+        QCOMPARE(seen.text, QStringLiteral("𝔘"));
+        QCOMPARE(seen.rows, 1);
+        QVERIFY(picked);
+        QCOMPARE(picked->id, 12);
+        QVERIFY(!watchdog.fired);
+    }
+
     void journalMenuOpensTheLists_data()
     {
         QTest::addColumn<QString>("action");

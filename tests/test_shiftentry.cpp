@@ -312,6 +312,50 @@ private Q_SLOTS:
         SHEET_MATCHES_JOURNAL(*m_dm);
     }
 
+    // Dates the statements cannot write, and a price that with its pay
+    // factors is no number, are refused before anything is sent; the first
+    // and last dates that can be written are saved and posted.
+    void datesAndPricesBeyondWhatIsStored_data()
+    {
+        QTest::addColumn<QDate>("date");
+        QTest::addColumn<double>("base");
+        QTest::addColumn<QString>("refusal"); // empty: saved
+        const QString badDate = QStringLiteral("Ошибка|Неверная дата. Допустимы даты с 01.01.0001 по 31.12.9999.");
+        QTest::newRow("no date") << QDate() << 10.0 << badDate;
+        QTest::newRow("a year of five digits") << QDate(10000, 1, 1) << 10.0 << badDate;
+        QTest::newRow("a year before the era") << QDate(-1, 12, 31) << 10.0 << badDate;
+        QTest::newRow("first day of year 1") << QDate(1, 1, 1) << 10.0 << "";
+        QTest::newRow("last day of year 9999") << QDate(9999, 12, 31) << 10.0 << "";
+        QTest::newRow("a price tripled beyond a double")
+            << kDay << 1e308
+            << "Ошибка|Цена операции слишком велика для записи. Исправьте нормативы операции.";
+    }
+    void datesAndPricesBeyondWhatIsStored()
+    {
+        QFETCH(QDate, date);
+        QFETCH(double, base);
+        QFETCH(QString, refusal);
+        openJournal(4);
+        ShiftEntry entry(*m_journal);
+        entry.beginNew(date);
+        entry.takeWorker(worker(1));
+        entry.takeOperation(operation(11, {true, 4}, base));
+        EntryFields f = filled(operation(11).text);
+        f.date = date;
+        int statements = 0;
+        m_dm->setTrace([&](const QString &, const QString &) { ++statements; });
+        const bool saved = entry.save(f, m_today);
+        m_dm->setTrace(nullptr);
+        QCOMPARE(saved, refusal.isEmpty());
+        QCOMPARE(m_recorder->shown, refusal.isEmpty() ? QStringList{} : QStringList{refusal});
+        if (!saved) {
+            QCOMPARE(statements, 0);
+            return;
+        }
+        QCOMPARE(m_dm->control("select data from accounts_dep.smena").value(0, "data").toDate(), date);
+        SHEET_MATCHES_JOURNAL(*m_dm);
+    }
+
     // Two entries already in the journal: cutting, and painting in colour 5.
     // A new entry, or a change of one of them, with the given operation,
     // colour and shift.
@@ -501,6 +545,83 @@ private Q_SLOTS:
         QCOMPARE(m_recorder->shown,
                  QStringList{"Ошибка|Позиция уже удалена с другого рабочего места. Изменения не записаны."});
         QCOMPARE(sheetRowsText(*m_dm), sheetBefore);
+    }
+
+    // Another workstation acts on the same entry between this one's reading
+    // and its save or delete. What it did is taken into account: the sheet
+    // stays equal to the journal, and an entry saved at both at once is
+    // stored once.
+    void anotherWorkstationMeanwhile_data()
+    {
+        QTest::addColumn<QString>("here"); // what this workstation does
+        QTest::newRow("moved there, changed here") << "change";
+        QTest::newRow("moved there, moved elsewhere here") << "move";
+        QTest::newRow("moved there, deleted here") << "delete";
+        QTest::newRow("the same new entry saved there at once") << "add";
+    }
+    void anotherWorkstationMeanwhile()
+    {
+        QFETCH(QString, here);
+        const int id = addEntry(*m_dm, {.worker = 1, .date = kDay, .shift = 1, .hours = 8});
+        postAll(*m_dm);
+        auto otherDm = m_db->connect(QStringLiteral("other workstation"));
+        Journal other(*otherDm);
+        other.setHiddenMark(QStringLiteral("ta"));
+        other.setShift(1);
+        other.load(kDay);
+        // There, the entry goes to worker 2 on the next day.
+        auto moveThere = [&] {
+            ResultSet &q = other.current();
+            q.setCurrentRow(0);
+            ShiftEntry there(other);
+            std::optional<EntryFields> f = there.beginChange();
+            QVERIFY(f);
+            there.takeWorker(worker(2));
+            f->date = kDay.addDays(1);
+            QVERIFY(there.save(*f, m_today));
+        };
+
+        openJournal(1, id);
+        ShiftEntry entry(*m_journal);
+        EntryFields f;
+        if (here == "add") {
+            entry.beginNew(kDay);
+            entry.takeWorker(worker(1));
+            entry.takeOperation(operation(12));
+            f = filled(operation(12).text, QStringLiteral("5"));
+            // The other workstation saves the same entry after this one's
+            // check and before its write.
+            bool done = false;
+            m_dm->setTrace([&](const QString &, const QString &sql) {
+                if (done || !sql.startsWith(QLatin1String("select pg_advisory_xact_lock")))
+                    return;
+                done = true;
+                ShiftEntry there(other);
+                there.beginNew(kDay);
+                there.takeWorker(worker(1));
+                there.takeOperation(operation(12));
+                QVERIFY(there.save(filled(operation(12).text, QStringLiteral("5")), m_today));
+            });
+            QVERIFY(!entry.save(f, m_today));
+            m_dm->setTrace(nullptr);
+            QVERIFY(done);
+            QCOMPARE(m_recorder->shown, QStringList{kDuplicate});
+            QCOMPARE(m_dm->control("select count(*) as n from accounts_dep.smena where o_id=12")
+                         .value(0, "n").toInt(), 1);
+        } else if (here == "delete") {
+            moveThere();
+            QVERIFY(m_journal->deleteCurrent());
+            QCOMPARE(m_dm->control("select count(*) as n from accounts_dep.smena").value(0, "n").toInt(), 0);
+        } else {
+            f = *entry.beginChange();
+            moveThere();
+            f.hours = QStringLiteral("6");
+            if (here == "move")
+                f.date = kDay.addDays(2);
+            QVERIFY(entry.save(f, m_today));
+            QVERIFY(m_recorder->shown.isEmpty());
+        }
+        SHEET_MATCHES_JOURNAL(*m_dm);
     }
 
     // After a save the journal is read again on the row it stood on, and

@@ -9,6 +9,8 @@
 #include "testdb.h"
 #include "recording.h"
 
+#include <QApplication>
+#include <QClipboard>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
@@ -159,6 +161,34 @@ private Q_SLOTS:
         QVERIFY(!editor.openChange(2, "Петров П. П.", "Маляр"));
         QVERIFY(*refused);
         QCOMPARE(names().size(), 3);
+    }
+
+    // The name field cuts nothing: a stored name of 200 emoji (400 UTF-16
+    // units, within the column's 254 characters) opens whole and is saved
+    // unchanged; a pasted name longer than the column is refused whole
+    // instead of being stored cut.
+    void editorNeitherCutsNorStoresCut()
+    {
+        const QString emoji = QString(QStringLiteral("👷")).repeated(200);
+        m_dm->execute("t", "update accounts_dep.person set fio=:f where id=2", {{"f", emoji}});
+        WorkerEditor editor(*m_dm);
+        onNextModal<WorkerEditor>([](WorkerEditor *e) { e->findChild<QPushButton *>("saveButton")->click(); });
+        QVERIFY(editor.openChange(2, emoji, "Маляр"));
+        QCOMPARE(m_dm->control("select fio from accounts_dep.person where id=2").value(0, "fio").toString(), emoji);
+
+        auto seen = std::make_shared<QString>();
+        onNextModal<WorkerEditor>([this, seen](WorkerEditor *e) {
+            QApplication::clipboard()->setText(QString(QStringLiteral("Я")).repeated(300));
+            e->nameField()->clear();
+            e->nameField()->paste();
+            *seen = QString::number(e->nameField()->text().size());
+            e->findChild<QPushButton *>("saveButton")->click();
+            *seen += QLatin1Char('|') + m_notes.shown.join(QLatin1Char(';'));
+            e->findChild<QPushButton *>("cancelButton")->click();
+        });
+        QVERIFY(!editor.openNew());
+        QCOMPARE(*seen, QStringLiteral("300|Ошибка|В поле \"ФИО\" можно записать не больше 254 знаков, а введено 300."));
+        QCOMPARE(names().size(), 2);
     }
 
     // The plant's tables have numeric(18,0) ids; one beyond 2^53 shares its

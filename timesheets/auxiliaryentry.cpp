@@ -2,13 +2,14 @@
 
 #include "data/datamodule.h"
 #include "data/display.h"
+#include "data/inputcheck.h"
 #include "data/sqltext.h"
 #include "data/transaction.h"
 #include "journal/hoursposting.h"
 #include "timesheets/auxiliaryjournal.h"
 
-#include <QRegularExpression>
 #include <algorithm>
+#include <cmath>
 #include <vector>
 
 namespace tabel {
@@ -19,6 +20,8 @@ const QString kCaption = QStringLiteral("Ошибка");
 const QString kIncomplete = QStringLiteral("Все поля должны быть заполнены!");
 const QString kNoHours = QStringLiteral("Нужно завести количество!");
 const QString kTooManyHours = QStringLiteral("В сутках не больше 24 часов!");
+const QString kRateTooLarge = QStringLiteral(
+    "Цена вида работ слишком велика для записи. Исправьте норматив вида работ.");
 const QString kGone = QStringLiteral(
     "Позиция уже удалена с другого рабочего места. Изменения не записаны.");
 
@@ -28,15 +31,20 @@ constexpr qint64 kHoursMax = 24;
 // rate written.
 constexpr int kRateDecimals = 6;
 
+// Plain code rather than a shared regular expression: several connections
+// may save entries from threads of their own.
 std::optional<qint64> hoursValue(const QString &text)
 {
-    static const QRegularExpression digits(QStringLiteral("^[0-9]+$"));
-    if (!digits.match(text).hasMatch())
+    if (text.isEmpty())
         return std::nullopt;
-    // Beyond a day's hours the exact value no longer matters.
-    bool ok = false;
-    const qint64 v = text.toLongLong(&ok);
-    return ok ? v : kHoursMax + 1;
+    qint64 v = 0;
+    for (const QChar c : text) {
+        if (c < QLatin1Char('0') || c > QLatin1Char('9'))
+            return std::nullopt;
+        // Beyond a day's hours the exact value no longer matters.
+        v = std::min<qint64>(v * 10 + (c.unicode() - '0'), kHoursMax + 1);
+    }
+    return v;
 }
 
 } // namespace
@@ -139,7 +147,6 @@ std::optional<AuxiliaryFields> AuxiliaryEntry::beginChange()
     m_entryId = q.value(QStringLiteral("id")).toInt();
     m_worker = int(wholeNumber(q.value(QStringLiteral("id_p"))).value_or(0));
     m_nomenclature = wholeNumber(q.value(QStringLiteral("id_nom"))).value_or(0);
-    m_origWorker = m_worker;
     m_origKind = int(wholeNumber(q.value(QStringLiteral("id_o"))).value_or(0));
     m_origNight = q.value(QStringLiteral("i_night")).toInt() != 0;
     m_origDate = q.value(QStringLiteral("d_date")).toDate();
@@ -199,6 +206,13 @@ bool AuxiliaryEntry::save(const AuxiliaryFields &fields, const QDate &date, bool
         return refused(kTooManyHours);
 
     const bool change = m_mode == Mode::Change;
+    const QString badDate = input::dateRefusal(change ? m_origDate : date);
+    if (!badDate.isEmpty())
+        return refused(badDate);
+    // A rate read from a norm beyond what a double can take twice over
+    // would be written as "inf", which no server reads.
+    if (!std::isfinite(dayOff ? k->rate * 2 : k->rate))
+        return refused(kRateTooLarge);
     AuxiliaryRecord e;
     e.id = m_entryId;
     e.nomenclature = m_nomenclature;
@@ -211,30 +225,56 @@ bool AuxiliaryEntry::save(const AuxiliaryFields &fields, const QDate &date, bool
     e.date = change ? m_origDate : date;
     e.night = change ? m_origNight : fields.night;
 
-    // The day the entry is saved on, and the sheet row it leaves when a
-    // change gives it another worker or kind: otherwise that row's day
-    // would keep hours no entry has. Posted in lock order, so two
-    // workstations moving entries across each other's rows cannot wait on
-    // each other.
-    struct Posting
-    {
-        SheetKey key;
-        bool saveSide;
-    };
-    std::vector<Posting> postings{{auxiliaryKey(e.worker, e.kind, e.night, e.date), true}};
-    if (change && (m_origWorker != e.worker || m_origKind != e.kind))
-        postings.push_back({auxiliaryKey(m_origWorker, m_origKind, m_origNight, m_origDate), false});
-    std::sort(postings.begin(), postings.end(), [](const Posting &a, const Posting &b) {
-        return std::pair(a.key.lockKey1, a.key.lockKey2) < std::pair(b.key.lockKey1, b.key.lockKey2);
-    });
-
     bool gone = false;
     {
         Transaction tx(m_dm);
-        if (change)
-            gone = m_dm.sqlExec(auxiliaryUpdateSql(e)) == 0;
-        else
-            m_dm.sqlExec(auxiliaryInsertSql(e));
+        // The day the entry is saved on, and the sheet row it leaves when a
+        // change gives it another worker or kind: otherwise that row's day
+        // would keep hours no entry has.
+        struct Posting
+        {
+            SheetKey key;
+            bool saveSide;
+        };
+        std::vector<Posting> postings;
+        if (change) {
+            // The row left is the one the entry is on now, read under the
+            // entry's lock: another workstation may have given it another
+            // worker or kind since it was opened here.
+            const RowSet was = m_dm.control(
+                QStringLiteral("select id_p, id_o, i_night, d_date from accounts_dep.fatigue where "
+                               "id=%1 for update")
+                    .arg(sql::integer(e.id)));
+            if (was.isEmpty()) {
+                gone = true;
+            } else {
+                const int worker = int(wholeNumber(was.value(0, QStringLiteral("id_p"))).value_or(0));
+                const int kind = int(wholeNumber(was.value(0, QStringLiteral("id_o"))).value_or(0));
+                const bool night = was.value(0, QStringLiteral("i_night")).toInt() != 0;
+                const QDate day = was.value(0, QStringLiteral("d_date")).toDate();
+                // The change keeps the entry's day and night flag as stored.
+                e.night = night;
+                if (input::isStorableDate(day))
+                    e.date = day;
+                postings.push_back({auxiliaryKey(e.worker, e.kind, e.night, e.date), true});
+                if (input::isStorableDate(day) && (worker != e.worker || kind != e.kind))
+                    postings.push_back({auxiliaryKey(worker, kind, night, day), false});
+            }
+        } else {
+            postings.push_back({auxiliaryKey(e.worker, e.kind, e.night, e.date), true});
+        }
+        if (!gone) {
+            // Locks in one order, so two workstations moving entries across
+            // each other's rows cannot wait on each other.
+            std::sort(postings.begin(), postings.end(), [](const Posting &a, const Posting &b) {
+                return std::pair(a.key.lockKey1, a.key.lockKey2)
+                    < std::pair(b.key.lockKey1, b.key.lockKey2);
+            });
+            if (change)
+                gone = m_dm.sqlExec(auxiliaryUpdateSql(e)) == 0;
+            else
+                m_dm.sqlExec(auxiliaryInsertSql(e));
+        }
         if (!gone) {
             HoursPosting posting(m_dm);
             for (const Posting &p : postings) {

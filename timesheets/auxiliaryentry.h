@@ -110,7 +110,6 @@ private:
     qlonglong m_nomenclature = 0;
     // The entry being changed as it was when opened.
     int m_entryId = 0;
-    int m_origWorker = 0;
     int m_origKind = 0;
     bool m_origNight = false;
     QDate m_origDate;

@@ -21,13 +21,6 @@
 
 namespace tabel {
 
-namespace {
-
-// Digits only; more than two never make a day's hours.
-constexpr int kHoursDigits = 2;
-
-} // namespace
-
 AuxiliaryEntryWindow::AuxiliaryEntryWindow(AuxiliaryJournalWindow &journal, QWidget *parent)
     : QDialog(parent), m_journal(journal), m_entry(journal.journal())
 {
@@ -82,8 +75,9 @@ AuxiliaryEntryWindow::AuxiliaryEntryWindow(AuxiliaryJournalWindow &journal, QWid
     // Hours, then the kind's rate and the sum they come to.
     m_hours = new QLineEdit(frame);
     m_hours->setObjectName(QLatin1String(names::auxEntryHours));
+    // Digits only, but no length limit, which would cut pasted hours ("100"
+    // to "10") unseen; the save refuses more than a day holds.
     m_hours->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), m_hours));
-    m_hours->setMaxLength(kHoursDigits);
     m_hours->setText(QStringLiteral("0"));
     m_rate = readOnly(names::auxEntryRate);
     m_rate->setEnabled(false);

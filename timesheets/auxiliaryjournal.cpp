@@ -1,6 +1,7 @@
 #include "timesheets/auxiliaryjournal.h"
 
 #include "data/datamodule.h"
+#include "data/inputcheck.h"
 #include "data/sqltext.h"
 #include "data/transaction.h"
 #include "journal/hoursposting.h"
@@ -69,20 +70,34 @@ bool AuxiliaryJournal::deleteCurrent()
     if (q.currentRow() < 0)
         return false;
     const int id = q.value(QStringLiteral("id")).toInt();
-    const int kind = int(wholeNumber(q.value(QStringLiteral("id_o"))).value_or(0));
-    const int worker = int(wholeNumber(q.value(QStringLiteral("id_p"))).value_or(0));
-    const int night = q.value(QStringLiteral("i_night")).toInt();
-    // The entry's own day: should the list and the picker ever part (a
-    // reload that failed), the hours taken off are still those of the day
-    // the entry leaves.
-    const QDate day = q.value(QStringLiteral("d_date")).toDate();
     {
         Transaction tx(m_dm);
-        m_dm.sqlExec(QStringLiteral("delete from accounts_dep.fatigue where id=%1").arg(sql::integer(id)));
-        HoursPosting(m_dm).remove(auxiliaryKey(worker, kind, night, day));
+        // The worker, kind, flag and day of the entry as it is deleted, not
+        // as the list read them: another workstation may have changed it
+        // since, and the hours to take off are those of the row and day it
+        // leaves (also should the list and the picker ever part). Nothing
+        // to post when it is gone already; its deleter posted.
+        const RowSet gone = m_dm.select(
+            QStringLiteral("SQL_exec"),
+            QStringLiteral("delete from accounts_dep.fatigue where id=%1 returning id_p, id_o, "
+                           "i_night, d_date")
+                .arg(sql::integer(id)));
+        if (!gone.isEmpty()) {
+            const QDate day = gone.value(0, QStringLiteral("d_date")).toDate();
+            if (input::isStorableDate(day))
+                HoursPosting(m_dm).remove(auxiliaryKey(
+                    int(wholeNumber(gone.value(0, QStringLiteral("id_p"))).value_or(0)),
+                    int(wholeNumber(gone.value(0, QStringLiteral("id_o"))).value_or(0)),
+                    gone.value(0, QStringLiteral("i_night")).toInt(), day));
+        }
         tx.commit();
     }
     return true;
+}
+
+qint64 repricingLockKey(int month, int year)
+{
+    return 7778'000'000LL + qint64(year) * 100 + month;
 }
 
 int AuxiliaryJournal::recalculateAverageRate(const QDate &date)
@@ -93,6 +108,16 @@ int AuxiliaryJournal::recalculateAverageRate(const QDate &date)
     // would silently price from the wrong months; for this transaction the
     // order is fixed here.
     m_dm.execute(QStringLiteral("DateStyle"), QStringLiteral("set local DateStyle to 'ISO, DMY'"));
+    // One repricing of a month at a time. Two at once lock the month's
+    // entries each in the order its plan meets them, and an entry added
+    // or given this kind in between is met by one and not the other, so
+    // each could hold what the other waits for and the server would fail
+    // one of them. Everything else locks one entry at a time and never
+    // waits on an entry after that, so it cannot close such a circle. The
+    // single-number lock is apart from the two-number locks of the sheet's
+    // postings.
+    m_dm.control(QStringLiteral("select pg_advisory_xact_lock(%1)")
+                     .arg(sql::integer(repricingLockKey(date.month(), date.year()))));
     const int repriced = m_dm.sqlExec(averageRateSql(date.month(), date.year()));
     tx.commit();
     return repriced;

@@ -23,6 +23,11 @@ QString auxiliaryEntriesSql();
 // The month bounds are bare 'DD.MM.YYYY' texts.
 QString averageRateSql(int month, int year);
 
+// The lock every workstation takes before repricing the month: a single
+// 64-bit key, which never meets the two-number keys of the sheet's
+// postings.
+qint64 repricingLockKey(int month, int year);
+
 // The auxiliary works journal without its window: the entries of one day,
 // deleting one, and repricing a month's average-piece-rate work.
 class AuxiliaryJournal : public QObject
