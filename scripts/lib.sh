@@ -64,3 +64,25 @@ psql_as_sys() { # host db args...
     local host=$1 db=$2; shift 2
     PGPASSWORD=vbtkmsa psql -X -q -v ON_ERROR_STOP=1 -h "$host" -p 5432 -U sys -d "$db" "$@"
 }
+
+# Starts the demo server (once) on 127.0.0.1:5432 and fills factorydb with
+# demo data the first time.
+demo_database() {
+    DEMO_DIR=${TABEL_DEMO_DIR:-/var/lib/tabel-demo}
+    mkdir -p "$DEMO_DIR"
+    if ! runuser -u postgres -- "$PGBIN/pg_ctl" -D "$DEMO_DIR/data" status >/dev/null 2>&1; then
+        if port_busy 127.0.0.1 5432; then
+            echo "127.0.0.1:5432 is taken by another server; stop it first." >&2
+            return 1
+        fi
+        say "starting the demo server on 127.0.0.1:5432 ($DEMO_DIR)"
+        pg_start "$DEMO_DIR/data" 127.0.0.1
+    fi
+    if ! psql_as_sys 127.0.0.1 postgres -tAc "select 1 from pg_database where datname='factorydb'" | grep -q 1; then
+        say "creating the demo database factorydb"
+        psql_as_sys 127.0.0.1 postgres -c "create database factorydb"
+        psql_as_sys 127.0.0.1 factorydb -f db/schema.sql >/dev/null
+        psql_as_sys 127.0.0.1 factorydb -v months="${DEMO_MONTHS:-3}" -v workers="${DEMO_WORKERS:-40}" \
+            -f db/demo.sql >/dev/null
+    fi
+}

@@ -32,40 +32,6 @@ using namespace tabel::test;
 
 namespace {
 
-// Runs the action on the modal window of that object name once it shows.
-void onModal(const QString &name, std::function<void(QWidget *)> action, int tries = 500)
-{
-    QTimer::singleShot(10, [=] {
-        QWidget *w = QApplication::activeModalWidget();
-        if (w && w->objectName() == name && w->isVisible())
-            action(w);
-        else if (tries > 0)
-            onModal(name, action, tries - 1);
-    });
-}
-
-// Closes whatever modal window is left open after a while, so that a
-// failing test ends instead of waiting for its timeout.
-class Watchdog
-{
-public:
-    Watchdog()
-    {
-        m_timer.setInterval(20000);
-        QObject::connect(&m_timer, &QTimer::timeout, [this] {
-            fired = true;
-            m_timer.setInterval(100);
-            if (auto *d = qobject_cast<QDialog *>(QApplication::activeModalWidget()))
-                d->done(QDialog::Rejected);
-        });
-        m_timer.start();
-    }
-    bool fired = false;
-
-private:
-    QTimer m_timer;
-};
-
 // Cyrillic text, one character at a time (QTest::keyClicks cannot).
 void type(QWidget *w, const QString &text)
 {
