@@ -1,15 +1,21 @@
-// Times the printed reports: a 10,000-row detail report laid out and
-// written as PDF without its query, and each period report of the busiest
-// month read, laid out and written, next to its query alone. Prints one
-// line per measure with its target and exits non-zero when a median
-// misses it.
+// Times the printed reports and the period export: a 10,000-row detail
+// report laid out and written as PDF without its query; the worker detail
+// of the busiest month read, paginated and written as PDF, and the
+// product summary of the busiest year exported to a workbook, each next
+// to its query alone; each period report of the month before the last
+// entry next to its query; the plans of the reports' statements. Prints
+// one line per measure with its target and exits non-zero when one is
+// missed.
 //   bench_reports [database host [folder]]: with a folder, the four
 //   reports of the month before the last entry are left there as PDFs.
 #include "app/connection.h"
+#include "bench/benchkit.h"
 #include "data/datamodule.h"
 #include "reports/layouts.h"
 #include "reports/periodreports.h"
 #include "reports/reportpainter.h"
+#include "reports/reportqueries.h"
+#include "reports/spreadsheet.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -56,6 +62,80 @@ RowSet detailRows(int count)
     return rows;
 }
 
+Params periodParams(const reports::Period &p)
+{
+    return {{QStringLiteral("data1"), QDateTime(p.from, QTime())},
+            {QStringLiteral("data2"), QDateTime(p.to, QTime())}};
+}
+
+// The worker detail of the busiest month and the product summary of the
+// busiest year, each next to its query alone, taken in turns; the plans
+// of the reports' statements.
+bool sideBySide(DataModule &dm, const QString &folder)
+{
+    const RowSet busiest = dm.control(QStringLiteral(
+        "select date_trunc('month', data)::date as m from accounts_dep.smena where data < "
+        "date_trunc('month', current_date) group by 1 order by count(*) desc, 1 desc limit 1"));
+    const QDate first = busiest.value(0, QStringLiteral("m")).toDate();
+    const reports::Period month{first, first.addMonths(1)};
+    const RowSet busiestYear = dm.control(QStringLiteral(
+        "select extract(year from data)::integer as y from accounts_dep.smena where data < "
+        "date_trunc('year', current_date) group by 1 order by count(*) desc, 1 desc limit 1"));
+    const int y = busiestYear.isEmpty() ? first.year() : busiestYear.value(0, QStringLiteral("y")).toInt();
+    const reports::Period year{QDate(y, 1, 1), QDate(y + 1, 1, 1)};
+    using reports::PeriodReport;
+
+    bool ok = true;
+    {
+        std::vector<double> full, query;
+        size_t pages = 0;
+        int rows = 0;
+        for (int i = 0; i < 9; ++i) {
+            full.push_back(bench::ms([&] {
+                const report::Document doc =
+                    reports::periodReport(dm, PeriodReport::WorkerDetail, month, reports::ProductKind::All);
+                pages = doc.pages.size();
+                report::writePdf(doc, QDir(folder).filePath(QStringLiteral("detail.pdf")));
+            }));
+            query.push_back(bench::ms([&] {
+                rows = dm.select(reports::queryName(PeriodReport::WorkerDetail),
+                                 reports::queryText(PeriodReport::WorkerDetail), periodParams(month)).size();
+            }));
+        }
+        std::printf("worker detail of %s: %d rows, %zu pages\n", qPrintable(first.toString("MM.yyyy")), rows, pages);
+        ok &= bench::ratio(QStringLiteral("worker detail of the busiest month, paginated and written as PDF"),
+                           QStringLiteral("its query alone"), bench::median(full), bench::median(query),
+                           bench::Goal::AtMost, 2);
+    }
+    {
+        Spreadsheet sheet;
+        sheet.setFolder(folder);
+        sheet.setOpener([](const QString &) { return true; });
+        std::vector<double> full, query;
+        int written = 0, rows = 0;
+        for (int i = 0; i < 7; ++i) {
+            full.push_back(bench::ms([&] {
+                written = reports::exportSummary(dm, sheet, year, reports::ProductKind::All);
+            }));
+            query.push_back(bench::ms([&] {
+                rows = dm.select(QStringLiteral("XLS_Rep"), reports::summaryExportSql(), periodParams(year)).size();
+            }));
+        }
+        std::printf("product summary of %d: %d rows, %d written\n", y, rows, written);
+        ok &= written == rows;
+        ok &= bench::ratio(QStringLiteral("product summary of the busiest year exported to .xlsx"),
+                           QStringLiteral("its query alone"), bench::median(full), bench::median(query),
+                           bench::Goal::AtMost, 2);
+    }
+    for (PeriodReport which : {PeriodReport::Workers, PeriodReport::Products, PeriodReport::WorkerDetail,
+                               PeriodReport::ProductDetail})
+        ok &= bench::plan(dm, QStringLiteral("%1 (a month)").arg(reports::layoutOf(which).name),
+                          reports::queryText(which), periodParams(month));
+    ok &= bench::plan(dm, QStringLiteral("printed hours sheet (a month)"), reports::hoursSheetSql(),
+                      {{QStringLiteral("mnth"), first.month()}, {QStringLiteral("yea"), first.year()}});
+    return ok;
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -88,6 +168,7 @@ int main(int argc, char **argv)
 
     DataModule dm;
     dm.open(connectionString(args[1], args[2]));
+    failed = !sideBySide(dm, tmp.path()) || failed;
     const QDate last = dm.control(QStringLiteral("select max(data)::date as d from accounts_dep.smena"))
                            .value(0, QStringLiteral("d"))
                            .toDate();

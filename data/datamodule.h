@@ -8,7 +8,9 @@
 #include <QSqlQuery>
 #include <array>
 #include <functional>
+#include <list>
 #include <memory>
+#include <utility>
 
 namespace tabel {
 
@@ -90,9 +92,15 @@ public:
 
 private:
     QSqlDatabase db() const;
-    QSqlQuery run(const QString &name, const QString &sql, const Params &params);
+    // The executed statement; a statement with parameters stays prepared
+    // on the server for its next use (see run()).
+    QSqlQuery &run(const QString &name, const QString &sql, const Params &params);
+    QSqlQuery &prepared(const QString &sql, const Params &params);
+    bool isPrepared(const QString &sql, const Params &params) const;
+    void forgetPrepared(const QSqlQuery &query);
     [[noreturn]] void fail(const QString &text, const QString &sql) const;
     [[noreturn]] void failWith(const QSqlError &error, const QString &sql);
+    [[noreturn]] void failWithText(const QString &text, const QString &sql);
     void reconnectIfLost();
     void startSession();
 
@@ -107,6 +115,10 @@ private:
     SilentNotifier m_silent;
     Notifier *m_notifier = &m_silent;
     Trace m_trace;
+    // Prepared statements by text and parameter types, most recent first;
+    // m_oneShot holds the last statement without parameters.
+    std::list<std::pair<QString, std::unique_ptr<QSqlQuery>>> m_prepared;
+    std::unique_ptr<QSqlQuery> m_oneShot;
     int m_txDepth = 0;
     bool m_txDoomed = false;
 };

@@ -7,7 +7,11 @@
 --   psql -v ON_ERROR_STOP=1 -v months=3 -v workers=40 -d <database> -f db/demo.sql
 -- months  - how many calendar months of journal to make, the current month
 --           (up to today) included; default 3;
--- workers - how many workers; default 40.
+-- workers - how many workers; default 40;
+-- persons - how many people the plant's register holds in all, department
+--           workers and office staff included; the rest are people of the
+--           plant's other departments. Default 0: workers and office staff
+--           only.
 --
 -- The data is made from a hash of worker, date and slot numbers, not from
 -- random(), so two runs on the same day with the same sizes give the same
@@ -21,6 +25,10 @@
 \else
 \set workers 40
 \endif
+\if :{?persons}
+\else
+\set persons 0
+\endif
 
 SET client_min_messages = warning;
 SET datestyle TO 'ISO, DMY';
@@ -30,6 +38,7 @@ BEGIN;
 CREATE TEMP TABLE demo_cfg AS
 SELECT :'months'::integer AS months,
        :'workers'::integer AS workers,
+       :'persons'::integer AS persons,
        (date_trunc('month', current_date)
         - (:'months'::integer - 1) * interval '1 month')::date AS d_from,
        current_date AS d_to;
@@ -45,6 +54,9 @@ BEGIN
     END IF;
     IF c.workers NOT BETWEEN 1 AND 20000 THEN
         RAISE EXCEPTION 'workers must be between 1 and 20000, got %', c.workers;
+    END IF;
+    IF c.persons NOT BETWEEN 0 AND 200000 THEN
+        RAISE EXCEPTION 'persons must be between 0 and 200000, got %', c.persons;
     END IF;
     IF EXISTS (SELECT 1 FROM accounts_dep.smena)
        OR EXISTS (SELECT 1 FROM accounts_dep.person)
@@ -369,6 +381,30 @@ INSERT INTO cmn_contractor.person (id, s_caption, s_code) VALUES
     (2000011, 'Подрядчик без табельного номера', '12 345'),
     (2000012, 'Иностранный подрядчик', U&'\2009' || '4711');
 
+-- People of the plant's other departments, up to the register size asked
+-- for. Their names continue each sex's list after the workers' names. Most
+-- have a personnel number of a range no worker id reaches, some none, some
+-- a code that is not a number; none of them is a department worker.
+INSERT INTO cmn_contractor.person (id, s_caption, s_code)
+SELECT 3000000 + o.n,
+       n.fio,
+       CASE WHEN o.n % 10 = 0 THEN NULL
+            WHEN o.n % 10 = 5 THEN 'Д-' || lpad(o.n::text, 6, '0')
+            ELSE (910000 + o.n)::text END
+FROM (
+    SELECT x.n, x.female,
+           row_number() OVER (PARTITION BY x.female ORDER BY x.n)
+           + (SELECT count(*) FROM wk WHERE wk.female = x.female) AS sex_rank
+    FROM (
+        SELECT n, pg_temp.rnd(n, 9) < 0.45 AS female
+        FROM generate_series(1, greatest(0, (SELECT persons FROM demo_cfg)
+                                            - (SELECT count(*) FROM cmn_contractor.person))::integer) AS n
+    ) x
+) o
+JOIN full_name n ON n.female = o.female
+ AND n.rk = (o.sex_rank - 1) % (SELECT count(*) FROM full_name f WHERE f.female = o.female) + 1
+ORDER BY 1;
+
 ------------------------------------------------------------------------------
 -- Shift journal
 ------------------------------------------------------------------------------
@@ -560,18 +596,23 @@ CROSS JOIN (SELECT min(n.price)::numeric AS rate
 ORDER BY a.data, a.w, a.kind;
 
 -- Work of kind 7778 is paid at the worker's average piece rate of the month
--- on the same product group, doubled for holiday work.
+-- on the same product group, doubled for holiday work; 0 where the worker
+-- has no piece work on that group in the month, as inserted. The rates are
+-- summed once per worker, group and month, not once per entry.
+CREATE TEMP TABLE piece_rate AS
+SELECT s.w_id, g.id_class_item AS item, date_trunc('month', s.data) AS mon,
+       sum(s.time) AS hours, sum((s.kol_vo - s.brak) * s.cena) AS amount
+FROM accounts_dep.smena s
+JOIN accounts_dep.izdel g ON g.id = s.i_id
+GROUP BY 1, 2, 3;
 UPDATE accounts_dep.fatigue f
-SET price = coalesce((
-        SELECT CASE WHEN coalesce(sum(s.time), 0) = 0 THEN 0
-                    ELSE (sum((s.kol_vo - s.brak) * s.cena) * (1 + f.i_holiday) / sum(s.time))::numeric(10,2) END
-        FROM accounts_dep.smena s
-        JOIN accounts_dep.izdel g ON g.id = s.i_id
-        WHERE s.w_id = f.id_p
-          AND g.id_class_item = f.id_nom
-          AND s.data >= date_trunc('month', f.d_date)
-          AND s.data < date_trunc('month', f.d_date) + interval '1 month'), 0)
-WHERE f.id_o = 7778;
+SET price = CASE WHEN coalesce(r.hours, 0) = 0 THEN 0
+                 ELSE (r.amount * (1 + f.i_holiday) / r.hours)::numeric(10,2) END
+FROM piece_rate r
+WHERE f.id_o = 7778
+  AND r.w_id = f.id_p
+  AND r.item = f.id_nom
+  AND r.mon = date_trunc('month', f.d_date);
 
 ------------------------------------------------------------------------------
 -- Monthly hours sheet

@@ -167,6 +167,10 @@ CREATE INDEX IF NOT EXISTS smena_data_smena_idx ON accounts_dep.smena (data, sme
 -- A worker's entries of a day or a month (hours posting, averages, timesheets).
 CREATE INDEX IF NOT EXISTS smena_w_id_data_idx ON accounts_dep.smena (w_id, data);
 CREATE INDEX IF NOT EXISTS smena_w_id_smena_data_idx ON accounts_dep.smena (w_id, smena, data);
+-- The monthly timesheets find a worker's entries from the people register,
+-- whose ids are numeric: there w_id is compared as a numeric, which the
+-- indexes above cannot serve.
+CREATE INDEX IF NOT EXISTS smena_w_id_numeric_data_idx ON accounts_dep.smena ((w_id::numeric), data);
 -- Deleting a product or operation looks up its entries.
 CREATE INDEX IF NOT EXISTS smena_i_id_idx ON accounts_dep.smena (i_id);
 CREATE INDEX IF NOT EXISTS smena_o_id_idx ON accounts_dep.smena (o_id);

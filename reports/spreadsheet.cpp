@@ -1,5 +1,7 @@
 #include "reports/spreadsheet.h"
 
+#include "data/cnumbers.h"
+
 #include <QDateTime>
 #include <QDesktopServices>
 #include <QDir>
@@ -88,6 +90,9 @@ struct Spreadsheet::Workbook
 
 bool Spreadsheet::saveXlsx(const Workbook &book, const QString &path)
 {
+    // Numbers and column widths are written with a point whatever the
+    // desktop's language.
+    const CNumbers numbers;
     // Default mode keeps the whole sheet in memory, so cells may be
     // written in any order.
     lxw_workbook_options options{};

@@ -1,7 +1,7 @@
 # Shared steps of scripts/demo and scripts/test. Sourced, not run.
 
 PGBIN=/usr/lib/postgresql/15/bin
-PACKAGES="cmake g++ make pkg-config qt6-base-dev libxlsxwriter-dev zlib1g-dev libqt6sql6-odbc
+PACKAGES="cmake g++ make pkg-config qt6-base-dev libxlsxwriter-dev zlib1g-dev unixodbc-dev libqt6sql6-odbc
 odbc-postgresql unixodbc postgresql-15 postgresql-client-15 fonts-liberation fonts-dejavu-core
 poppler-utils xlsx2csv xvfb xauth iproute2 qt6-translations-l10n fonts-wine
 libsqliteodbc"

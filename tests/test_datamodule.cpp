@@ -3,13 +3,19 @@
 #include "data/datamodule.h"
 #include "data/dberror.h"
 #include "data/display.h"
+#include "data/odbcrows.h"
 #include "data/sqltext.h"
 #include "data/transaction.h"
+#include "commalocale.h"
 #include "fixtures.h"
 #include "testdb.h"
 #include "recording.h"
 
+#include <QSqlField>
+#include <QSqlQuery>
+#include <QSqlRecord>
 #include <QtTest>
+#include <cmath>
 
 using namespace tabel;
 using namespace tabel::test;
@@ -285,6 +291,103 @@ private Q_SLOTS:
             QCOMPARE(display::value(v), shown);
         }
         QLocale::setDefault(QLocale::c());
+    }
+
+    // The data module reads rows from the driver itself, a block of rows
+    // at a time; what it reads must be what Qt's driver reads: the same
+    // types, the same NULLs, the same values, also for values longer than
+    // a cell of the block, for rows that repeat the row above and for
+    // results of several blocks.
+    void rowsReadAsTheDriverReadsThem_data()
+    {
+        QTest::addColumn<QString>("sql");
+        QTest::newRow("every type, with and without a value")
+            << "select 1::smallint a, null::smallint b, 5::integer c, null::integer d, 5::bigint e, "
+               "null::bigint f, true g, null::boolean h, ''::text i, null::text j, 'x'::char(3) k, "
+               "'abc'::varchar(3) l, '\\x01ff'::bytea m, null::bytea n, ''::bytea o, '12:30:01'::time p, "
+               "null::time q, '2024-02-29'::date r, null::date s, '2024-01-01 10:11:12.345678'::timestamp t, "
+               "null::timestamp u, 1.5::real v, null::real w, 7::oid x, null::oid y, 0.45::float8 z, "
+               "null::float8 aa, 12.50::numeric(10,2) ab, null::numeric ac, 900719925474099313::numeric(18,0) ad, "
+               "'Infinity'::float8 ae, '-Infinity'::float8 af, 9223372036854775808::numeric ag, "
+               "'{1,2}'::int[] ah, 'Строка с переводом\nстроки' ai";
+        QTest::newRow("longer than a cell")
+            << "select g, case when g % 3 = 0 then repeat('ж', 250 + g) else 'коротко ' || g end t, "
+               "case when g % 5 = 0 then repeat('7', 80 + g)::numeric end n, "
+               "case when g % 4 = 0 then decode(repeat('ab', 300 + g), 'hex') end b, "
+               "repeat('я', 254) || g edge from generate_series(1, 40) g";
+        QTest::newRow("repeating rows over several blocks")
+            << "select g / 7 a, case when g % 11 < 5 then 'повтор' end b, date '2024-01-01' + g / 50 c, "
+               "timestamp '2024-01-01' + (g / 90) * interval '1 hour' d, (g / 13)::numeric / 4 e, "
+               "case when g % 3 = 0 then null else (g / 9)::float8 end f, repeat('й', 100) || (g / 300) h "
+               "from generate_series(1, 2000) g";
+        QTest::newRow("no rows") << "select 1 as a, 'x'::text b where false";
+    }
+    void rowsReadAsTheDriverReadsThem()
+    {
+        QFETCH(QString, sql);
+        QSqlQuery q(m_dm->database());
+        q.setForwardOnly(true);
+        q.setNumericalPrecisionPolicy(QSql::HighPrecision);
+        QVERIFY(q.exec(sql));
+        QList<QVector<QVariant>> expected;
+        while (q.next()) {
+            QVector<QVariant> row;
+            for (int c = 0; c < q.record().count(); ++c)
+                row << (q.record().field(c).metaType().id() == QMetaType::Double ? odbc::exactNumber(q.value(c))
+                                                                                   : q.value(c));
+            expected << row;
+        }
+        // Plain and prepared statements alike.
+        const RowSet plain = m_dm->control(sql);
+        const RowSet bound = m_dm->select("t", QStringLiteral("select * from (%1) x where :one = 1").arg(sql),
+                                          {{"one", 1}});
+        for (const RowSet &rows : {plain, bound}) {
+            QCOMPARE(rows.size(), expected.size());
+            for (int r = 0; r < rows.size(); ++r) {
+                for (int c = 0; c < rows.columns.size(); ++c) {
+                    const QVariant &got = rows.rows[r][c];
+                    const QVariant &want = expected[r][c];
+                    const QByteArray where = QStringLiteral("row %1, %2").arg(r).arg(rows.columns[c]).toUtf8();
+                    QVERIFY2(got.metaType() == want.metaType(), where);
+                    QVERIFY2(got.isNull() == want.isNull(), where);
+                    QVERIFY2(got == want, where + ": " + got.toString().toUtf8() + " instead of " + want.toString().toUtf8());
+                }
+            }
+        }
+    }
+
+    // On the department's Russian desktops the C library writes numbers
+    // with a comma; the driver follows it unless told otherwise.
+    void numbersOnARussianDesktop()
+    {
+        CommaLocale russian;
+        if (!russian.active())
+            QSKIP("no locale with a decimal comma can be set up here");
+        DataModule fresh("fresh");
+        fresh.open(m_db->connectionString());
+        const RowSet r = fresh.control("select 0.45::float8 a, 12.50::numeric(10,2) b, 1.5::real c");
+        QCOMPARE(r.value(0, "a"), QVariant(0.45));
+        QCOMPARE(r.value(0, "b"), QVariant(12.5));
+        QCOMPARE(r.value(0, "c"), QVariant(QStringLiteral("1.5")));
+        // A bound fraction reaches the server as the number it is.
+        QCOMPARE(fresh.select("t", "select :x::float8 * 2 as v", {{"x", 0.45}}).value(0, "v"), QVariant(0.9));
+    }
+
+    // Statements with parameters stay prepared between uses; one whose
+    // table changed under it is prepared again instead of failing.
+    void preparedStatementsFollowTheirTables()
+    {
+        const QString sql = "select * from accounts_dep.vid_oper where id = :id";
+        QCOMPARE(m_dm->select("t", sql, {{"id", 1}}).columns.size(), 2);
+        m_dm->execute("t", "alter table accounts_dep.vid_oper add column extra integer default 7");
+        const RowSet after = m_dm->select("t", sql, {{"id", 1}});
+        QCOMPARE(after.columns.size(), 3);
+        QCOMPARE(after.value(0, "extra"), QVariant(7));
+        m_dm->execute("t", "alter table accounts_dep.vid_oper drop column extra");
+        QCOMPARE(m_dm->select("t", sql, {{"id", 1}}).columns.size(), 2);
+        // Another value, another row, from the same statement.
+        QCOMPARE(m_dm->select("t", sql, {{"id", 2}}).size(), 1);
+        QCOMPARE(m_dm->select("t", sql, {{"id", 99}}).size(), 0);
     }
 
     // The shop's own fractional figures through its shared queries.

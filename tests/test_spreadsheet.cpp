@@ -2,6 +2,7 @@
 // readers (xlsx2csv for the values, the sheet's own XML for types, styles
 // and widths), the failures and their messages, and where files go.
 #include "reports/spreadsheet.h"
+#include "commalocale.h"
 #include "recording.h"
 
 #include <QDir>
@@ -263,6 +264,25 @@ private Q_SLOTS:
         QVERIFY(!xml.widths.contains(3));
         QVERIFY(xml.widths.value(4) >= QString("Длинный текст без подгонки").size());
         QCOMPARE(::readBack(file)[1][0], QString("Константинопольский К.К."));
+    }
+
+    // On the department's Russian desktops the C library writes numbers
+    // with a comma; the workbook must still hold numbers and widths as a
+    // spreadsheet reads them.
+    void numbersWithAPointOnARussianDesktop()
+    {
+        CommaLocale russian;
+        if (!russian.active())
+            QSKIP("no locale with a decimal comma can be set up here");
+        QCOMPARE(m_sheet->openSpreadsheet(QString()), 1);
+        QCOMPARE(m_sheet->writeCellFormatted(1, 1, 1, "12,5", false, true, false), 1);
+        QCOMPARE(m_sheet->writeCell(1, 2, 1, "Итого"), 1);
+        const QString file = showAndTakeFile();
+        QVERIFY(!file.isEmpty());
+        QCOMPARE(::readBack(file), (QList<QStringList>{{"12.5", "Итого"}}));
+        const SheetXml xml = SheetXml::load(file);
+        QVERIFY(!xml.isText("A1"));
+        QVERIFY2(xml.widths.value(1) > 0, "the fitted width reads as a number");
     }
 
     void writeFailures_data()
