@@ -3,6 +3,7 @@
 // uses and saves each one as a PNG. Nothing is saved to the database:
 // editors are left with "Выход", questions answered "Нет".
 //   guide_shots <database> <server> <folder>
+#include "app/buildstamp.h"
 #include "app/controlnames.h"
 #include "app/loginwindow.h"
 #include "app/startup.h"
@@ -170,7 +171,9 @@ void auxiliary(JournalWindow *journal)
 // One login: the steps run on the journal, which then closes.
 void session(const QStringList &args, const QString &word, std::function<void(JournalWindow *)> steps)
 {
-    Startup startup({20991231, 0});
+    // The program's own stamp: a later one would be recorded as the
+    // newest build and shut every real program out of the database.
+    Startup startup(currentBuildStamp());
     if (!startup.start(args)) {
         ++g_failures;
         return;
