@@ -80,6 +80,7 @@ const char *const sessionSettings[] = {
 void DataModule::open(const QString &connectionString)
 {
     close();
+    m_openError.clear();
     {
         QSqlDatabase d = QSqlDatabase::contains(m_connectionName)
             ? QSqlDatabase::database(m_connectionName, false)
