@@ -226,7 +226,7 @@ std::shared_ptr<const Program> programOf(const QRawFont &raw)
         file[headOffset + 8 + b] = char((adjustment >> (24 - 8 * b)) & 0xff);
 
     p->length = file.size();
-    p->packed = deflate(file, Z_BEST_COMPRESSION);
+    p->packed = deflate(file, Z_DEFAULT_COMPRESSION);
     QString name = raw.familyName() + QLatin1Char('-') + raw.styleName();
     for (QChar c : name)
         if (c.unicode() > ' ' && c.unicode() < 0x7f && !QStringLiteral("()<>[]{}/%#").contains(c))
