@@ -22,9 +22,11 @@ Application::Application(int &argc, char **argv) : QApplication(argc, argv)
     setDesktopFileName(QStringLiteral("tabel"));
     // One icon for every window, the same the desktop's menu shows.
     initIcons();
+    // Sizes given, the files are read only when an icon of that size is
+    // drawn, not at start.
     QIcon icon;
-    icon.addFile(QStringLiteral(":/icons/tabel-48.png"));
-    icon.addFile(QStringLiteral(":/icons/tabel-256.png"));
+    icon.addFile(QStringLiteral(":/icons/tabel-48.png"), QSize(48, 48));
+    icon.addFile(QStringLiteral(":/icons/tabel-256.png"), QSize(256, 256));
     setWindowIcon(icon);
     // The interface is Russian whatever the desktop's language: the
     // toolkit's own texts (message-box buttons, calendar) too.

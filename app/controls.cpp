@@ -1,10 +1,17 @@
 #include "app/controls.h"
 
 #include <QAbstractItemView>
+#include <QApplication>
+#include <QBackingStore>
 #include <QCalendarWidget>
 #include <QComboBox>
 #include <QDateEdit>
+#include <QDialog>
 #include <QKeyEvent>
+
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
 
 namespace tabel {
 
@@ -52,9 +59,10 @@ void setUpDatePicker(QDateEdit *picker)
     const QLocale russian(QLocale::Russian, QLocale::Russia);
     picker->setLocale(russian);
     picker->setDisplayFormat(QStringLiteral("dd.MM.yyyy"));
+    // The calendar is made when it first opens (making one costs more than
+    // the rest of a window) and takes the picker's Russian locale, weeks
+    // from Monday.
     picker->setCalendarPopup(true);
-    picker->calendarWidget()->setLocale(russian);
-    picker->calendarWidget()->setFirstDayOfWeek(Qt::Monday);
     picker->installEventFilter(new LeaveOnTab(picker));
 }
 
@@ -66,6 +74,21 @@ void setUpChoiceList(QComboBox *box, int visibleRows)
     box->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     box->setMinimumContentsLength(32);
     box->view()->setTextElideMode(Qt::ElideRight);
+}
+
+void releaseHiddenWindows()
+{
+    // A hidden window's surface is cut to a pixel; showing the window
+    // again sizes it back before anything is drawn.
+    for (QWidget *w : QApplication::topLevelWidgets()) {
+        if (!qobject_cast<QDialog *>(w) || w->isVisible())
+            continue;
+        if (QBackingStore *surface = w->backingStore(); surface && surface->size() != QSize(1, 1))
+            surface->resize(QSize(1, 1));
+    }
+#ifdef __GLIBC__
+    malloc_trim(0);
+#endif
 }
 
 } // namespace tabel

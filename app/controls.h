@@ -15,4 +15,12 @@ void setUpDatePicker(QDateEdit *picker);
 // scrolling the rest.
 void setUpChoiceList(QComboBox *box, int visibleRows = 10);
 
+// Gives back what the program's hidden windows hold: the toolkit keeps a
+// window's drawing surface for its next showing (megabytes for the large
+// sheets, for each of the dozen windows the program keeps for the whole
+// run), and memory freed meanwhile stays with the process (a previewed
+// report takes and frees tens of megabytes). A window shown again draws
+// itself anew. Run when the user comes back to the journal.
+void releaseHiddenWindows();
+
 } // namespace tabel

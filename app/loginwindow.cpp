@@ -16,8 +16,8 @@
 
 namespace tabel {
 
-LoginWindow::LoginWindow(JournalWindow &journal, Session &session, QWidget *parent)
-    : QDialog(parent), m_journal(journal), m_session(session)
+LoginWindow::LoginWindow(Session &session, QWidget *parent)
+    : QDialog(parent), m_session(session)
 {
     setObjectName(QLatin1String(names::loginWindow));
     setWindowTitle(QStringLiteral("Авторизация"));
@@ -55,20 +55,24 @@ LoginWindow::LoginWindow(JournalWindow &journal, Session &session, QWidget *pare
 
 bool LoginWindow::login()
 {
+    if (m_beforeLogin)
+        m_beforeLogin();
+    if (!m_journal)
+        return false;
     const QString word = m_word->text().trimmed();
     const Role role = roleForWord(word);
-    m_journal.selectShift(1);
-    m_journal.journal().setShift(1);
-    m_journal.journal().setLoginWord(word);
+    m_journal->selectShift(1);
+    m_journal->journal().setShift(1);
+    m_journal->journal().setLoginWord(word);
     if (role == Role::None) {
         showRefusal(QStringLiteral("Ошибка"), QString::fromUtf8(wrongWordMessage));
         return false;
     }
     m_session.role = role;
-    disableControls(&m_journal, controlsOffIn(role, QLatin1String(names::journalWindow)));
-    m_journal.journal().setHiddenMark(QStringLiteral("ta"));
+    disableControls(m_journal, controlsOffIn(role, QLatin1String(names::journalWindow)));
+    m_journal->journal().setHiddenMark(QStringLiteral("ta"));
     hide();
-    m_journal.exec();
+    m_journal->exec();
     close();
     done(QDialog::Accepted);
     return true;

@@ -19,9 +19,19 @@ class LoginWindow : public QDialog
 {
     Q_OBJECT
 public:
-    LoginWindow(JournalWindow &journal, Session &session, QWidget *parent = nullptr);
+    explicit LoginWindow(Session &session, QWidget *parent = nullptr);
+    LoginWindow(JournalWindow &journal, Session &session, QWidget *parent = nullptr)
+        : LoginWindow(session, parent)
+    {
+        setJournal(&journal);
+    }
+
+    // The journal a correct word opens; made after this window is shown.
+    void setJournal(JournalWindow *journal) { m_journal = journal; }
 
     void setVersionCheck(std::function<void()> check) { m_versionCheck = std::move(check); }
+    // Run before a login word is tried.
+    void setBeforeLogin(std::function<void()> before) { m_beforeLogin = std::move(before); }
     QTimer *terminationTimer() const { return m_termination; }
     QLineEdit *wordField() const { return m_word; }
 
@@ -34,11 +44,12 @@ protected:
     void showEvent(QShowEvent *event) override;
 
 private:
-    JournalWindow &m_journal;
+    JournalWindow *m_journal = nullptr;
     Session &m_session;
     QLineEdit *m_word = nullptr;
     QTimer *m_termination = nullptr;
     std::function<void()> m_versionCheck;
+    std::function<void()> m_beforeLogin;
 };
 
 } // namespace tabel

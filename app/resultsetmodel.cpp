@@ -18,9 +18,20 @@ void ResultSetModel::setResultSet(ResultSet *set)
     if (set)
         m_conn = connect(set, &ResultSet::reset, this, [this] {
             beginResetModel();
+            mapColumns();
             endResetModel();
         });
+    mapColumns();
     endResetModel();
+}
+
+void ResultSetModel::mapColumns()
+{
+    m_fieldColumn.fill(-1, m_columns.size());
+    if (!m_set)
+        return;
+    for (int c = 0; c < m_columns.size(); ++c)
+        m_fieldColumn[c] = m_set->columnIndex(m_columns[c].field);
 }
 
 int ResultSetModel::rowCount(const QModelIndex &parent) const
@@ -45,7 +56,7 @@ QVariant ResultSetModel::data(const QModelIndex &index, int role) const
     }
     switch (role) {
     case Qt::DisplayRole:
-        return display::value(m_set->value(index.row(), c.field));
+        return display::value(m_set->value(index.row(), m_fieldColumn.value(index.column(), -1)));
     case Qt::TextAlignmentRole:
         return QVariant::fromValue(c.alignment);
     default:

@@ -46,7 +46,13 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
 private:
+    // Where each grid column's field stands in the query's rows; a grid
+    // asks for every cell many times a drawing, a name search each time
+    // would walk the columns again and again.
+    void mapColumns();
+
     QVector<GridColumn> m_columns;
+    QVector<int> m_fieldColumn;
     QPointer<ResultSet> m_set;
     QMetaObject::Connection m_conn;
     CellStyle m_style;

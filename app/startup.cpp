@@ -53,7 +53,15 @@ Startup::~Startup()
     m_dm.reset();
 }
 
-bool Startup::start(const QStringList &given)
+bool Startup::start(const QStringList &arguments)
+{
+    if (!showLogin(arguments))
+        return false;
+    finishStart();
+    return true;
+}
+
+bool Startup::showLogin(const QStringList &given)
 {
     // The maintenance switch may stand anywhere; the rest are the database
     // and the server.
@@ -61,9 +69,19 @@ bool Startup::start(const QStringList &given)
     m_maintenance = arguments.removeAll(QLatin1String(maintenanceSwitch)) > 0;
     m_dm = std::make_unique<DataModule>();
     m_dm->setNotifier(&s_notifier);
+    // The login window is made while the connection opens.
+    m_dm->openInBackground(connectionStringFromArguments(arguments));
+    m_login = std::make_unique<LoginWindow>(m_session);
+    m_login->setVersionCheck([this] { versionCheck(); });
+    QObject::connect(m_login->terminationTimer(), &QTimer::timeout, [this] { requestEnd(); });
+    // A login before the rest is made (only a user quicker than the first
+    // drawing could) makes it first.
+    m_login->setBeforeLogin([this] { finishStart(); });
     try {
-        m_dm->open(connectionStringFromArguments(arguments));
+        m_dm->waitUntilOpen();
     } catch (const DbError &e) {
+        // Nothing but the message is shown.
+        m_login.reset();
         QString text = QString::fromUtf8(noConnectionMessage);
         const QString missing =
             missingPackageDiagnosis(e.text(), QSqlDatabase::isDriverAvailable(QStringLiteral("QODBC")));
@@ -72,21 +90,24 @@ bool Startup::start(const QStringList &given)
         showRefusal(QStringLiteral("Ошибка!"), text);
         return false;
     }
+    m_login->show();
+    m_login->activateWindow();
+    return true;
+}
+
+void Startup::finishStart()
+{
+    if (m_started)
+        return;
+    m_started = true;
     m_journal = std::make_unique<JournalWindow>(*m_dm);
     m_journal->setBuildStamp(m_stamp);
     m_journal->setVersionCheck([this] { versionCheck(); });
-
-    m_login = std::make_unique<LoginWindow>(*m_journal, m_session);
-    m_login->setVersionCheck([this] { versionCheck(); });
-    QObject::connect(m_login->terminationTimer(), &QTimer::timeout, [this] { requestEnd(); });
-
-    m_login->show();
-    m_login->activateWindow();
+    m_login->setJournal(m_journal.get());
     createWindows();
     // The first display counts as an activation even where the desktop
     // does not activate new windows by itself.
     guarded([this] { versionCheck(); });
-    return true;
 }
 
 void Startup::createWindows()
@@ -213,10 +234,51 @@ void Startup::requestEnd()
     QCoreApplication::exit(0);
 }
 
+namespace {
+
+// Runs the rest of the start once the login window has been drawn.
+class AfterFirstPaint : public QObject
+{
+public:
+    AfterFirstPaint(QWidget *window, std::function<void()> then)
+        : QObject(window), m_then(std::move(then))
+    {
+        window->installEventFilter(this);
+        // Also where nothing is ever drawn.
+        QTimer::singleShot(500, this, [this] { go(); });
+    }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Paint)
+            QTimer::singleShot(0, this, [this] { go(); });
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    void go()
+    {
+        if (!m_then)
+            return;
+        const auto then = std::move(m_then);
+        m_then = nullptr;
+        deleteLater();
+        then();
+    }
+    std::function<void()> m_then;
+};
+
+} // namespace
+
 int Startup::run(const QStringList &arguments)
 {
-    if (!start(arguments))
+    if (!showLogin(arguments))
         return 1;
+    // Making the other windows and asking the database for its version
+    // take longer than the whole start of the toolkit; the login window
+    // is on screen meanwhile.
+    new AfterFirstPaint(m_login.get(), [this] { finishStart(); });
     if (m_endRequested)
         return 0;
     return QApplication::exec();

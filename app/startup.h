@@ -40,8 +40,10 @@ public:
     // Steps up to showing the login window. False when the database could
     // not be reached; the message has then been shown and the caller ends.
     bool start(const QStringList &arguments);
-    // start() and then the message loop until the end is requested; the
-    // program's exit code.
+    // The program's run: start() and then the message loop until the end
+    // is requested; the program's exit code. Here the login window is
+    // drawn first and the other windows are made and the version gate run
+    // right after, before the user can log in.
     int run(const QStringList &arguments);
 
     // The version gate as the login window and the journal's timer run it.
@@ -81,6 +83,9 @@ public:
     AuxiliaryJournalWindow &auxiliaryJournal() { return *m_auxJournal; }
 
 private:
+    // start() up to the login window shown; then the rest, once.
+    bool showLogin(const QStringList &arguments);
+    void finishStart();
     // The windows other than the journal and the login, created hidden
     // once and kept for the whole run, with their wiring.
     void createWindows();
@@ -106,6 +111,7 @@ private:
     std::unique_ptr<SummaryReportsWindow> m_summaryReports;
     std::unique_ptr<ImportWindow> m_import;
     bool m_maintenance = false;
+    bool m_started = false;
     // The monthly timesheets.
     std::unique_ptr<HoursTimesheetWindow> m_hoursTimesheet;
     std::unique_ptr<MonthTimesheetWindow> m_monthTimesheet;

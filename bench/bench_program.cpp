@@ -26,7 +26,6 @@
 #include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
-#include <QSet>
 #include <QTimer>
 #include <cstring>
 #include <functional>
@@ -68,7 +67,7 @@ private:
         QWidget *w = QApplication::activeModalWidget();
         if (!w || w == keepOpen || m_seen.contains(w) || !w->isVisible())
             return;
-        m_seen.insert(w);
+        m_seen.append(w);
         QPointer<QWidget> window(w);
         QTimer::singleShot(100, this, [this, window] {
             if (!window)
@@ -82,6 +81,9 @@ private:
                 else
                     window->close();
             }
+            // Windows live for the whole run and open again: answered anew
+            // next time.
+            m_seen.removeAll(window);
         });
     }
 
@@ -91,7 +93,7 @@ public:
 private:
     Business m_business;
     QTimer m_timer;
-    QSet<QWidget *> m_seen;
+    QList<QPointer<QWidget>> m_seen;
 };
 
 int windows(int argc, char **argv, const QString &db, const QString &host)

@@ -127,10 +127,15 @@ bool sideBySide(DataModule &dm, const QString &folder)
                            QStringLiteral("its query alone"), bench::median(full), bench::median(query),
                            bench::Goal::AtMost, 2);
     }
-    for (PeriodReport which : {PeriodReport::Workers, PeriodReport::Products, PeriodReport::WorkerDetail,
-                               PeriodReport::ProductDetail})
-        ok &= bench::plan(dm, QStringLiteral("%1 (a month)").arg(reports::layoutOf(which).name),
-                          reports::queryText(which), periodParams(month));
+    const std::pair<PeriodReport, const char *> printed[] = {
+        {PeriodReport::Workers, "worker summary"},
+        {PeriodReport::Products, "product summary"},
+        {PeriodReport::WorkerDetail, "worker detail"},
+        {PeriodReport::ProductDetail, "product detail"},
+    };
+    for (const auto &[which, name] : printed)
+        ok &= bench::plan(dm, QStringLiteral("%1 (a month)").arg(QLatin1String(name)), reports::queryText(which),
+                          periodParams(month));
     ok &= bench::plan(dm, QStringLiteral("printed hours sheet (a month)"), reports::hoursSheetSql(),
                       {{QStringLiteral("mnth"), first.month()}, {QStringLiteral("yea"), first.year()}});
     return ok;

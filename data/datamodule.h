@@ -10,6 +10,7 @@
 #include <functional>
 #include <list>
 #include <memory>
+#include <thread>
 #include <utility>
 
 namespace tabel {
@@ -40,6 +41,12 @@ public:
     bool connectionLost() const { return m_lost; }
     // How many times the connection has been lost so far.
     int lossCount() const { return m_losses; }
+    // Opens it on a thread of its own, so that windows can be made
+    // meanwhile: loading the driver and the server's log-in take longer
+    // than the toolkit's whole start. waitUntilOpen(), and any statement,
+    // waits for it; a failure is thrown from there.
+    void openInBackground(const QString &connectionString);
+    void waitUntilOpen();
     void close();
     bool isOpen() const;
     QSqlDatabase database() const;
@@ -119,6 +126,9 @@ private:
     // m_oneShot holds the last statement without parameters.
     std::list<std::pair<QString, std::unique_ptr<QSqlQuery>>> m_prepared;
     std::unique_ptr<QSqlQuery> m_oneShot;
+    // The opening under way on its own thread, and how it ended.
+    std::thread m_opening;
+    QString m_openError;
     int m_txDepth = 0;
     bool m_txDoomed = false;
 };

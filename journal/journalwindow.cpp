@@ -107,10 +107,9 @@ JournalWindow::JournalWindow(DataModule &dm, QWidget *parent)
     m_date = new QDateEdit(QDate::currentDate(), this);
     m_date->setObjectName(QLatin1String(names::journalDate));
     setUpDatePicker(m_date);
+    // The calendar popup closing confirms the date. The popup is made when
+    // it is first needed; it is then the one window the picker adds.
     m_date->installEventFilter(this);
-    // The calendar popup closing confirms the date.
-    m_calendarPopup = m_date->calendarWidget()->window();
-    m_calendarPopup->installEventFilter(this);
     top->addSpacing(12);
     top->addWidget(m_date);
 
@@ -362,6 +361,7 @@ void JournalWindow::runFromJournal(const std::function<void()> &open)
     // Coming back from another of the program's windows brings today's
     // journal back; message boxes do not pass through here.
     activate();
+    releaseHiddenWindows();
 }
 
 bool JournalWindow::eventFilter(QObject *watched, QEvent *event)
@@ -371,6 +371,12 @@ bool JournalWindow::eventFilter(QObject *watched, QEvent *event)
         if (key == Qt::Key_Return || key == Qt::Key_Enter) {
             changeDate();
             return true;
+        }
+    } else if (watched == m_date && event->type() == QEvent::ChildAdded && !m_calendarPopup) {
+        QObject *child = static_cast<QChildEvent *>(event)->child();
+        if (child->isWidgetType() && (static_cast<QWidget *>(child)->windowFlags() & Qt::Popup) == Qt::Popup) {
+            m_calendarPopup = static_cast<QWidget *>(child);
+            m_calendarPopup->installEventFilter(this);
         }
     } else if (watched == m_calendarPopup && m_calendarPopup && event->type() == QEvent::Hide) {
         // Let the picker take the clicked date first.

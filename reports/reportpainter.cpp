@@ -1,5 +1,7 @@
 #include "reports/reportpainter.h"
 
+#include "reports/pdfwriter.h"
+
 #include <QFile>
 #include <QGlyphRun>
 #include <QHash>
@@ -253,6 +255,14 @@ void paint(const Document &document, QPagedPaintDevice &device)
 
 bool writePdf(const Document &document, const QString &path)
 {
+    switch (pdf::write(document, path)) {
+    case pdf::Outcome::Written:
+        return true;
+    case pdf::Outcome::Failed:
+        return false;
+    case pdf::Outcome::NotPossible:
+        break; // a face only the toolkit's engine embeds
+    }
     QPdfWriter writer(path);
     writer.setResolution(600);
     writer.setCreator(QStringLiteral("tabel"));

@@ -373,6 +373,29 @@ private Q_SLOTS:
         QCOMPARE(fresh.select("t", "select :x::float8 * 2 as v", {{"x", 0.45}}).value(0, "v"), QVariant(0.9));
     }
 
+    // Opened on a thread of its own, the connection serves the thread that
+    // asked, set up as open() sets it up; a failure comes with the wait.
+    void openedOnAThreadOfItsOwn()
+    {
+        DataModule background("background");
+        background.openInBackground(m_db->connectionString());
+        QCOMPARE(background.control("select '05.03.2026'::date as d").value(0, "d").toDate(), m_day);
+        QVERIFY(background.isOpen());
+        {
+            Transaction tx(background);
+            background.execute("t", "insert into accounts_dep.vid_oper(id, vid) values (3, 'Гибка')");
+            tx.commit();
+        }
+        QCOMPARE(m_dm->control("select count(*) as n from accounts_dep.vid_oper").value(0, "n").toInt(), 3);
+
+        DataModule refused("refused");
+        refused.openInBackground("DRIVER={PostgreSQL UNICODE};DATABASE=x;SERVER=127.0.0.1;PORT=1;UID=sys;PWD=x");
+        QVERIFY_THROWS_EXCEPTION(DbError, refused.waitUntilOpen());
+        QVERIFY(!refused.isOpen());
+        // The next statement finds no connection rather than a half-made one.
+        QVERIFY_THROWS_EXCEPTION(DbError, refused.control("select 1"));
+    }
+
     // Statements with parameters stay prepared between uses; one whose
     // table changed under it is prepared again instead of failing.
     void preparedStatementsFollowTheirTables()

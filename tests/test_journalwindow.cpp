@@ -116,6 +116,9 @@ private Q_SLOTS:
         auto *picker = w->findChild<QDateEdit *>(names::journalDate);
         picker->setDate(nextWeekday(m_day, 7));
         QWidget *calendar = picker->calendarWidget()->window();
+        // Made when first needed, in Russian, weeks from Monday.
+        QCOMPARE(picker->calendarWidget()->locale().language(), QLocale::Russian);
+        QCOMPARE(picker->calendarWidget()->firstDayOfWeek(), Qt::Monday);
         calendar->show();
         calendar->hide();
         QTRY_COMPARE(w->journal().date(), nextWeekday(m_day, 7));

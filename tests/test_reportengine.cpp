@@ -7,6 +7,7 @@
 
 #include <QLocale>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -348,6 +349,50 @@ private Q_SLOTS:
         const QString text = QString::fromUtf8(p.readAllStandardOutput());
         for (const char *t : {"Отчет по рабочим", "Иванов", "Петров", "(RAL: 5)", "(грунт)", "22,75", "Итого:"})
             QVERIFY2(text.contains(QString::fromUtf8(t)), t);
+    }
+
+    // Texts the report faces do not hold (a rouble sign, a line break in a
+    // name) are still written, and every text reads back; a value cut to
+    // its width, a growing caption and the layout's name as the title.
+    void pdfOfAnyText()
+    {
+        Layout l;
+        l.name = QStringLiteral("Проба");
+        Band detail;
+        detail.kind = Band::Kind::Detail;
+        detail.height = 6;
+        Element name;
+        name.kind = Element::Kind::Field;
+        name.field = "fio";
+        name.x = 0;
+        name.width = 0; // grows
+        name.font = Font{"Arial", 9, true};
+        Element sum = name;
+        sum.field = "summa";
+        sum.x = 120;
+        sum.width = 12; // too narrow for the longest value: cut
+        sum.align = Align::Right;
+        sum.font = Font{"MS Sans Serif", 8, false};
+        detail.elements = {name, sum};
+        l.bands = {detail};
+        const RowSet rows = rowsOf({"fio", "summa"}, {{"Иванов Иван\nИванович", "1 250 ₽"},
+                                                     {"Ёлкина Æsa", "123456789012345678"},
+                                                     {"AVATAR Wa To", "Итого"}});
+        QTemporaryDir dir;
+        const QString pdf = dir.filePath("r.pdf");
+        QVERIFY(writePdf(render(l, rows), pdf));
+        QProcess p;
+        p.start("pdftotext", {"-layout", pdf, "-"});
+        QVERIFY(p.waitForFinished(30000));
+        const QString text = QString::fromUtf8(p.readAllStandardOutput());
+        for (const char *t : {"Иванов Иван Иванович", "1 250 ₽", "Ёлкина Æsa", "AVATAR Wa To", "Итого"})
+            QVERIFY2(text.contains(QString::fromUtf8(t)), qPrintable(QString::fromUtf8(t) + " in:\n" + text));
+        QVERIFY(text.contains("12345678"));
+        p.start("pdfinfo", {pdf});
+        QVERIFY(p.waitForFinished(30000));
+        const QString info = QString::fromUtf8(p.readAllStandardOutput());
+        QVERIFY2(info.contains(QRegularExpression("Title:\\s+Проба")), qPrintable(info));
+        QVERIFY(info.contains(QRegularExpression("Pages:\\s+1\\b")));
     }
 };
 

@@ -1,6 +1,7 @@
 // Start-up end to end in an offscreen session: the connection failure,
 // the login window's caption and the outdated-build termination.
 #include "app/connection.h"
+#include "app/controlnames.h"
 #include "app/loginwindow.h"
 #include "app/startup.h"
 #include "data/datamodule.h"
@@ -12,7 +13,10 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QMessageBox>
+#include <QTimer>
 #include <QtTest>
+#include <algorithm>
+#include <functional>
 
 using namespace tabel;
 using namespace tabel::test;
@@ -110,6 +114,51 @@ private Q_SLOTS:
         QCOMPARE(startup.journal().versionTimer()->interval(), 30000);
         QVERIFY(startup.journal().versionTimer()->isActive());
         startup.login().close();
+    }
+
+    // The program's own run draws the login window before it makes the
+    // other windows and asks for the version; both follow at once.
+    void loginWindowIsDrawnFirst()
+    {
+        setRecord(20240216, 79175);
+        auto journalMade = [] {
+            const QWidgetList windows = QApplication::topLevelWidgets();
+            return std::any_of(windows.begin(), windows.end(), [](QWidget *w) {
+                return w->objectName() == QLatin1String(names::journalWindow);
+            });
+        };
+        struct FirstPaint : QObject
+        {
+            std::function<bool()> journalMade;
+            bool drawn = false;
+            bool journalWhenDrawn = true;
+            bool eventFilter(QObject *o, QEvent *e) override
+            {
+                if (!drawn && e->type() == QEvent::Paint && o->objectName() == QLatin1String(names::loginWindow)) {
+                    drawn = true;
+                    journalWhenDrawn = journalMade();
+                }
+                return false;
+            }
+        } watch;
+        watch.journalMade = journalMade;
+        qApp->installEventFilter(&watch);
+        Startup startup(m_stamp);
+        bool followed = false;
+        QTimer poll;
+        connect(&poll, &QTimer::timeout, [&] {
+            if (watch.drawn && journalMade() && startup.login().windowTitle().contains("build")) {
+                followed = true;
+                startup.requestEnd();
+            }
+        });
+        poll.start(20);
+        QTimer::singleShot(20000, [&] { startup.requestEnd(); });
+        QCOMPARE(startup.run({m_db->name(), host()}), 0);
+        qApp->removeEventFilter(&watch);
+        QVERIFY(watch.drawn);
+        QVERIFY(!watch.journalWhenDrawn);
+        QVERIFY(followed);
     }
 
     void outdatedBuildEndsWithinFiveSeconds()
