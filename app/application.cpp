@@ -4,6 +4,8 @@
 #include "data/dberror.h"
 
 #include <QIcon>
+#include <QImageReader>
+#include <QPixmap>
 #include <QLibraryInfo>
 #include <QTranslator>
 
@@ -16,17 +18,25 @@ static void initIcons()
 
 namespace tabel {
 
+// The icon's files are PNG and are read as such: a file of no stated
+// format is first offered to every image plug-in, which loads them all (and
+// the JPEG library) at start.
+static QPixmap pngFile(const QString &path)
+{
+    QImageReader reader(path, "png");
+    reader.setAutoDetectImageFormat(false);
+    return QPixmap::fromImage(reader.read());
+}
+
 Application::Application(int &argc, char **argv) : QApplication(argc, argv)
 {
     setApplicationName(QStringLiteral("tabel"));
     setDesktopFileName(QStringLiteral("tabel"));
     // One icon for every window, the same the desktop's menu shows.
     initIcons();
-    // Sizes given, the files are read only when an icon of that size is
-    // drawn, not at start.
     QIcon icon;
-    icon.addFile(QStringLiteral(":/icons/tabel-48.png"), QSize(48, 48));
-    icon.addFile(QStringLiteral(":/icons/tabel-256.png"), QSize(256, 256));
+    icon.addPixmap(pngFile(QStringLiteral(":/icons/tabel-48.png")));
+    icon.addPixmap(pngFile(QStringLiteral(":/icons/tabel-256.png")));
     setWindowIcon(icon);
     // The interface is Russian whatever the desktop's language: the
     // toolkit's own texts (message-box buttons, calendar) too.
