@@ -61,18 +61,34 @@ private Q_SLOTS:
         m_db.reset();
     }
 
+    // Whichever way the connection was first opened, it knows how to open
+    // it again.
+    void nextStatementReconnects_data()
+    {
+        QTest::addColumn<bool>("background");
+        QTest::newRow("opened") << false;
+        QTest::newRow("opened on a thread of its own") << true;
+    }
     void nextStatementReconnects()
     {
-        const int losses = m_dm->lossCount();
-        cutSessions();
-        const auto e = failure([&] { m_dm->control("select 1 as x"); });
+        QFETCH(bool, background);
+        DataModule dm(background ? "reopen-background" : "reopen");
+        if (background)
+            dm.openInBackground(m_db->connectionString());
+        else
+            dm.open(m_db->connectionString());
+        const int pid = dm.control("select pg_backend_pid() as pid").value(0, "pid").toInt();
+        const int losses = dm.lossCount();
+        maintenance(QString("select pg_terminate_backend(%1)").arg(pid));
+        const auto e = failure([&] { dm.control("select 1 as x"); });
         QVERIFY(e);
         QVERIFY(e->connectionLost());
         QCOMPARE(e->text(), QString::fromUtf8(connectionLostMessage));
-        QCOMPARE(m_dm->lossCount(), losses + 1);
+        QCOMPARE(dm.lossCount(), losses + 1);
         // The next action works in a session set up as the first was.
-        QCOMPARE(m_dm->control("show DateStyle").value(0, "DateStyle").toString(), QString("ISO, DMY"));
-        QVERIFY(!m_dm->connectionLost());
+        QCOMPARE(dm.control("show DateStyle").value(0, "DateStyle").toString(), QString("ISO, DMY"));
+        QCOMPARE(dm.control("show jit").value(0, "jit").toString(), QString("off"));
+        QVERIFY(!dm.connectionLost());
     }
 
     // A transaction cut in the middle leaves nothing; the next one works.
