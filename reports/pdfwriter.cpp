@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <array>
 #include <charconv>
+#include <initializer_list>
 #include <map>
 #include <memory>
 #include <vector>
@@ -51,6 +52,16 @@ void put(QByteArray &out, double v)
 void put(QByteArray &out, qint64 v)
 {
     out += QByteArray::number(v);
+}
+
+// Numbers each followed by a space, then a page operator: "1 2 3 4 re f".
+void op(QByteArray &out, std::initializer_list<double> operands, const char *name)
+{
+    for (double v : operands) {
+        put(out, v);
+        out += ' ';
+    }
+    out += name;
 }
 
 void putHex4(QByteArray &out, quint32 v)
@@ -373,20 +384,8 @@ private:
 
     void fill(QByteArray &c, const QColor &colour, double x, double y, double w, double h)
     {
-        put(c, colour.redF());
-        c += ' ';
-        put(c, colour.greenF());
-        c += ' ';
-        put(c, colour.blueF());
-        c += " rg ";
-        put(c, x);
-        c += ' ';
-        put(c, y);
-        c += ' ';
-        put(c, w);
-        c += ' ';
-        put(c, h);
-        c += " re f\n";
+        op(c, {colour.redF(), colour.greenF(), colour.blueF()}, "rg ");
+        op(c, {x, y, w, h}, "re f\n");
     }
 
     // Millimetres from the printable area's top left to points from the
@@ -438,8 +437,7 @@ private:
             if (lines.empty())
                 continue;
             c += style == Line::GreyDotted ? "0.5 0.5 0.5 RG " : "0 0 0 RG ";
-            put(c, lineWidth);
-            c += " w 0 J ";
+            op(c, {lineWidth}, "w 0 J ");
             if (style == Line::Solid) {
                 c += "[] 0 d\n";
             } else {
@@ -450,14 +448,8 @@ private:
                 c += "] 0 d\n";
             }
             for (const auto &[x1, y1, x2, y2] : lines) {
-                put(c, x1);
-                c += ' ';
-                put(c, y1);
-                c += " m ";
-                put(c, x2);
-                c += ' ';
-                put(c, y2);
-                c += " l\n";
+                op(c, {x1, y1}, "m ");
+                op(c, {x2, y2}, "l\n");
             }
             c += "S\n";
         }
@@ -509,24 +501,13 @@ private:
         const bool clip = cut && width > right - left + 0.01;
         if (clip) {
             c += "q ";
-            put(c, left);
-            c += ' ';
-            put(c, top - height);
-            c += ' ';
-            put(c, right - left);
-            c += ' ';
-            put(c, height);
-            c += " re W n\n";
+            op(c, {left, top - height, right - left, height}, "re W n\n");
         }
         if (plain) {
             const Face &face = m_faces[size_t(t.face)];
             c += "BT /" + face.resource + ' ';
-            put(c, size);
-            c += " Tf ";
-            put(c, x);
-            c += ' ';
-            put(c, baseline);
-            c += " Td [<";
+            op(c, {size}, "Tf ");
+            op(c, {x, baseline}, "Td [<");
             for (qsizetype i = 0; i < t.glyphs.size(); ++i) {
                 if (t.kerning[i] != 0) {
                     c += "> ";
@@ -560,10 +541,7 @@ private:
                 c += " Tf\n";
                 for (qsizetype i = 0; i < glyphs.size(); ++i) {
                     c += "1 0 0 1 ";
-                    put(c, x + at[i].x() * size / layoutPixels);
-                    c += ' ';
-                    put(c, origin - at[i].y() * size / layoutPixels);
-                    c += " Tm <";
+                    op(c, {x + at[i].x() * size / layoutPixels, origin - at[i].y() * size / layoutPixels}, "Tm <");
                     putHex4(c, glyphs[i]);
                     c += "> Tj\n";
                 }
