@@ -8,10 +8,10 @@
 
 #include <QSqlDriver>
 #include <QSqlError>
-#include <QThread>
 #include <QSqlField>
 #include <QSqlQuery>
 #include <QSqlRecord>
+#include <QThread>
 
 #include <algorithm>
 #include <limits>
@@ -246,7 +246,6 @@ bool DataModule::isOpen() const
         const_cast<std::thread &>(m_opening).join();
     return m_openError.isEmpty() && QSqlDatabase::contains(m_connectionName) && db().isOpen();
 }
-
 
 namespace {
 
